@@ -1,0 +1,75 @@
+/* kestrune: the serial port and Modbus RTU master of LOG_QVR, as a C ABI.
+ * One process-wide port and one 300-byte register image; every result is an
+ * integer code. The program binds these exports by name at run time. */
+#ifndef KESTRUNE_H
+#define KESTRUNE_H
+
+#include <stdint.h>
+
+#if defined(KESTRUNE_BUILDING)
+#define KESTRUNE_API __attribute__((visibility("default")))
+#else
+#define KESTRUNE_API
+#endif
+
+/* open_comm results */
+#define KESTRUNE_OPEN_FAILED 1      /* no such port, or held (here or elsewhere) */
+#define KESTRUNE_OPEN_NO_SETTINGS 2 /* settings unreadable; port stays held */
+#define KESTRUNE_OPEN_REFUSED 3     /* 9600 8N2 refused; port stays held */
+#define KESTRUNE_OPEN_OK 4
+
+/* modbus_rd results besides a byte count: 1 = good reply in the image, 2 = the
+ * request could not be written. A reply of exactly 1 or 2 bytes would collide
+ * with those, so it is reported as KESTRUNE_RD_RUNT_FLAG | count (0x80000001,
+ * 0x80000002), a value no byte count can reach. */
+#define KESTRUNE_RD_OK 1u
+#define KESTRUNE_RD_NOT_WRITTEN 2u
+#define KESTRUNE_RD_RUNT_FLAG 0x80000000u
+
+#define KESTRUNE_IMAGE_BYTES 300u
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Port */
+KESTRUNE_API int32_t open_comm(int32_t port);
+KESTRUNE_API int32_t close_comm(void);
+KESTRUNE_API uint32_t set_baud(uint32_t baud, uint32_t stopBits);
+KESTRUNE_API uint32_t set_timeout(uint32_t readIntervalMs,
+                                  uint32_t readTotalConstantMs,
+                                  uint32_t readTotalMultiplierMs,
+                                  uint32_t writeTotalConstantMs,
+                                  uint32_t writeTotalMultiplierMs);
+KESTRUNE_API void write_comm(const uint8_t* buffer, uint32_t length);
+KESTRUNE_API uint8_t read_comm(void);
+KESTRUNE_API uint32_t comm_tx(uint32_t value);
+
+/* Modbus RTU master and register image */
+KESTRUNE_API uint32_t modbus_rd(uint32_t slave, uint32_t firstRegister, uint32_t count);
+KESTRUNE_API uint32_t modbus_var(uint32_t index);
+KESTRUNE_API uint32_t modbus_wr(uint32_t slave, uint32_t reg, uint32_t value);
+KESTRUNE_API uint32_t modbus_store(uint32_t position, uint32_t value);
+KESTRUNE_API uint32_t modbus_wrb(uint32_t length);
+KESTRUNE_API uint32_t modbus_buf_wr(uint8_t* buffer, uint32_t length);
+KESTRUNE_API uint32_t crc_calc(uint32_t crc, uint32_t word);
+
+/* Word and bit helpers */
+KESTRUNE_API uint32_t bit_test(uint32_t value, uint32_t bit);
+KESTRUNE_API uint32_t bit_set(uint32_t value, uint32_t bit);
+KESTRUNE_API uint32_t bit_clear(uint32_t value, uint32_t bit);
+KESTRUNE_API uint32_t low(uint32_t value);
+KESTRUNE_API uint32_t high(uint32_t value);
+
+#ifdef __cplusplus
+}
+
+/* Kept for callers that expect it; it has no state and no behaviour. */
+class KESTRUNE_API CModbus {
+public:
+    CModbus();
+    CModbus& operator=(const CModbus& other);
+};
+#endif
+
+#endif

@@ -1,0 +1,102 @@
+// The small DAO-like face of the Access-file engine: the members the two
+// downloads use (DBEngine, OpenDatabase, OpenRecordset, MoveFirst, MoveLast,
+// Eof, Delete, AddNew, Fields, Update, Close). Errors are mdb::Error with
+// Jet's number and description.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <variant>
+
+namespace mdb {
+
+class Error : public std::runtime_error {
+public:
+    Error(int number, const std::string& description)
+        : std::runtime_error(description), m_number(number)
+    {
+    }
+    int number() const { return m_number; }
+    std::string description() const { return what(); }
+
+private:
+    int m_number;
+};
+
+// A value handed to or read from a field: null, text (UTF-8), 16-bit integer,
+// 32-bit integer or 64-bit floating point. The engine converts it to the
+// column's own type as Jet would, or raises an Error.
+using Value = std::variant<std::monostate, std::string, int16_t, int32_t, double>;
+
+class Recordset;
+
+// One column of the current row (the new row after AddNew).
+class Field {
+public:
+    Field& operator=(const Value& v);
+    Value value() const;
+
+private:
+    friend class Recordset;
+    Field(Recordset& rs, int column) : m_rs(rs), m_column(column) {}
+    Recordset& m_rs;
+    int m_column;
+};
+
+class Recordset {
+public:
+    virtual ~Recordset() = default;
+    virtual void MoveFirst() = 0;
+    virtual void MoveLast() = 0;
+    virtual bool Eof() const = 0; // DAO's EOF; that name is a C macro
+    virtual void Delete() = 0;
+    virtual void AddNew() = 0;
+    Field Fields(std::string_view columnName) { return Field(*this, columnIndex(columnName)); }
+    virtual void Update() = 0;
+    virtual void Close() = 0;
+
+protected:
+    friend class Field;
+    // Error 3265 "Item not found in this collection." for an unknown name.
+    virtual int columnIndex(std::string_view name) const = 0;
+    virtual void setValue(int column, const Value& v) = 0;
+    virtual Value getValue(int column) const = 0;
+};
+
+class Database {
+public:
+    virtual ~Database() = default;
+    virtual std::unique_ptr<Recordset> OpenRecordset(std::string_view tableName) = 0;
+    virtual void Close() = 0;
+};
+
+class DBEngine {
+public:
+    virtual ~DBEngine() = default;
+    // options: true = exclusive. connect: ";PWD=" plus the password (ours are empty).
+    virtual std::unique_ptr<Database> OpenDatabase(const std::string& path,
+                                                   bool options,
+                                                   bool readOnly,
+                                                   const std::string& connect) = 0;
+};
+
+// The process-wide engine, created on first use and kept.
+DBEngine& dbEngine();
+
+// Copy a closed database to `to`, replacing an existing file, through a
+// temporary file in the destination folder that is synced and then renamed:
+// a failed copy never leaves a partial file under `to`. Raises Error.
+void copyDatabase(const std::string& from, const std::string& to);
+
+inline Field& Field::operator=(const Value& v)
+{
+    m_rs.setValue(m_column, v);
+    return *this;
+}
+
+inline Value Field::value() const { return m_rs.getValue(m_column); }
+
+} // namespace mdb
