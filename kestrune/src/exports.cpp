@@ -1,0 +1,159 @@
+// The C face: every export forwards to the one process-wide port and
+// register image. Nothing here throws, and nothing is handed out to free.
+#include "kestrune.h"
+
+#include "crc16.h"
+#include "portname.h"
+#include "rtumaster.h"
+#include "serialport.h"
+
+using kestrune::CommTimeouts;
+using kestrune::RegisterImage;
+using kestrune::RtuMaster;
+using kestrune::SerialPort;
+
+namespace {
+
+struct Library {
+    SerialPort port;
+    RegisterImage image;
+    RtuMaster master{port, image};
+};
+
+Library& library()
+{
+    static Library instance;
+    return instance;
+}
+
+} // namespace
+
+extern "C" {
+
+int32_t open_comm(int32_t port)
+{
+    auto path = kestrune::resolvePort(port, kestrune::portsFolder());
+    if (!path) {
+        library().port.close(); // an open that names no port still lets go of the old one
+        return KESTRUNE_OPEN_FAILED;
+    }
+    return static_cast<int32_t>(library().port.open(*path));
+}
+
+int32_t close_comm(void)
+{
+    return library().port.close() ? 1 : 0;
+}
+
+uint32_t set_baud(uint32_t baud, uint32_t stopBits)
+{
+    return library().port.setBaud(baud, stopBits == 1) ? 1 : 0;
+}
+
+uint32_t set_timeout(uint32_t readIntervalMs,
+                     uint32_t readTotalConstantMs,
+                     uint32_t readTotalMultiplierMs,
+                     uint32_t writeTotalConstantMs,
+                     uint32_t writeTotalMultiplierMs)
+{
+    library().port.setTimeouts(CommTimeouts{readIntervalMs,
+                                            readTotalConstantMs,
+                                            readTotalMultiplierMs,
+                                            writeTotalConstantMs,
+                                            writeTotalMultiplierMs});
+    return 1;
+}
+
+void write_comm(const uint8_t* buffer, uint32_t length)
+{
+    if (buffer != nullptr) {
+        library().port.write(buffer, length);
+    }
+}
+
+uint8_t read_comm(void)
+{
+    uint8_t byte = 0;
+    library().port.read(&byte, 1);
+    return byte;
+}
+
+uint32_t comm_tx(uint32_t value)
+{
+    auto& port = library().port;
+    if (!port.isOpen()) {
+        return 0;
+    }
+    port.purgeInput();
+    const uint8_t byte = static_cast<uint8_t>(value);
+    return port.write(&byte, 1) == 1 ? 1 : 0;
+}
+
+uint32_t modbus_rd(uint32_t slave, uint32_t firstRegister, uint32_t count)
+{
+    return library().master.readHolding(slave, firstRegister, count);
+}
+
+uint32_t modbus_var(uint32_t index)
+{
+    return library().image.word(index);
+}
+
+uint32_t modbus_wr(uint32_t slave, uint32_t reg, uint32_t value)
+{
+    return library().master.writeSingle(slave, reg, value);
+}
+
+uint32_t modbus_store(uint32_t position, uint32_t value)
+{
+    return library().image.store(position, value);
+}
+
+uint32_t modbus_wrb(uint32_t length)
+{
+    return library().master.writeImage(length);
+}
+
+uint32_t modbus_buf_wr(uint8_t* buffer, uint32_t length)
+{
+    return library().master.writeRaw(buffer, length);
+}
+
+uint32_t crc_calc(uint32_t crc, uint32_t word)
+{
+    return kestrune::crcStepWord(crc, word);
+}
+
+uint32_t bit_test(uint32_t value, uint32_t bit)
+{
+    return (value >> (bit & 31u)) & 1u;
+}
+
+uint32_t bit_set(uint32_t value, uint32_t bit)
+{
+    return value | (1u << (bit & 31u));
+}
+
+uint32_t bit_clear(uint32_t value, uint32_t bit)
+{
+    return value & ~(1u << (bit & 31u));
+}
+
+uint32_t low(uint32_t value)
+{
+    return value & 0xFFu;
+}
+
+uint32_t high(uint32_t value)
+{
+    return value >> 8;
+}
+
+} // extern "C"
+
+CModbus::CModbus() = default;
+
+CModbus& CModbus::operator=(const CModbus&)
+{
+    return *this;
+}

@@ -1,0 +1,226 @@
+#include "serialport.h"
+
+#include <cerrno>
+#include <chrono>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace kestrune {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Waits for `events` on fd until `deadline` (none = forever). False when the
+// deadline passed first.
+bool waitFor(int fd, short events, const Clock::time_point* deadline)
+{
+    pollfd pfd{fd, events, 0};
+    for (;;) {
+        timespec span{};
+        timespec* spanPtr = nullptr;
+        if (deadline != nullptr) {
+            auto left = *deadline - Clock::now();
+            if (left <= Clock::duration::zero()) {
+                return false;
+            }
+            auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
+            span.tv_sec = static_cast<time_t>(ns / 1000000000);
+            span.tv_nsec = static_cast<long>(ns % 1000000000);
+            spanPtr = &span;
+        }
+        int ready = ppoll(&pfd, 1, spanPtr, nullptr);
+        if (ready > 0) {
+            return true; // errors and hang-ups surface in the read or write
+        }
+        if (ready < 0 && errno != EINTR) {
+            return true;
+        }
+    }
+}
+
+Clock::time_point afterMs(Clock::time_point from, uint64_t ms)
+{
+    return from + std::chrono::milliseconds(ms);
+}
+
+const Clock::time_point* earlier(const Clock::time_point* a, const Clock::time_point* b)
+{
+    if (a == nullptr) {
+        return b;
+    }
+    if (b == nullptr) {
+        return a;
+    }
+    return *a < *b ? a : b;
+}
+
+} // namespace
+
+SerialPort::~SerialPort()
+{
+    close();
+}
+
+OpenResult SerialPort::open(const std::string& path)
+{
+    // O_NONBLOCK stays on: every read and write waits in poll() instead, so
+    // the time-outs are ours to enforce.
+    int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd >= 0 && flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        // Held by this library or by another process. TIOCEXCL alone would
+        // not say so: it does not stop root.
+        ::close(fd);
+        fd = -1;
+    }
+    close();
+    if (fd < 0) {
+        return OpenResult::Failed;
+    }
+    ioctl(fd, TIOCEXCL); // keeps other users out; not a terminal -> no harm
+    m_fd = fd;
+    return configure();
+}
+
+OpenResult SerialPort::configure()
+{
+    termios tio{};
+    if (tcgetattr(m_fd, &tio) != 0) {
+        return OpenResult::NoSettings;
+    }
+    // Raw: a cooked tty would eat or translate bytes such as 0x0D, 0x11 and
+    // 0x13 that turn up in binary frames.
+    cfmakeraw(&tio);
+    tio.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | PARODD);
+    tio.c_cflag |= CS8 | CSTOPB | CLOCAL | CREAD;
+    // VMIN 1 so that an empty non-blocking read says EAGAIN; with VMIN 0 it
+    // would return 0, which we take for end of file.
+    tio.c_cc[VMIN] = 1;
+    tio.c_cc[VTIME] = 0;
+    if (cfsetispeed(&tio, B9600) != 0 || cfsetospeed(&tio, B9600) != 0 ||
+        tcsetattr(m_fd, TCSANOW, &tio) != 0) {
+        return OpenResult::Refused;
+    }
+    m_timeouts = kOpenTimeouts;
+    return OpenResult::Ok;
+}
+
+bool SerialPort::close()
+{
+    if (m_fd < 0) {
+        return false;
+    }
+    ioctl(m_fd, TIOCNXCL);
+    flock(m_fd, LOCK_UN);
+    ::close(m_fd);
+    m_fd = -1;
+    return true;
+}
+
+bool SerialPort::setBaud(uint32_t baud, bool oneStopBit)
+{
+    return applyLineSpeed(m_fd, baud, oneStopBit);
+}
+
+void SerialPort::purgeInput()
+{
+    if (m_fd >= 0) {
+        tcflush(m_fd, TCIFLUSH);
+    }
+}
+
+std::ptrdiff_t SerialPort::write(const uint8_t* data, std::size_t length)
+{
+    if (m_fd < 0) {
+        return -1;
+    }
+    const auto& t = m_timeouts;
+    Clock::time_point deadline{};
+    const Clock::time_point* limit = nullptr;
+    if (t.writeTotalConstantMs != 0 || t.writeTotalMultiplierMs != 0) {
+        deadline = afterMs(Clock::now(),
+                           uint64_t{t.writeTotalMultiplierMs} * length + t.writeTotalConstantMs);
+        limit = &deadline;
+    }
+    std::size_t done = 0;
+    while (done < length) {
+        ssize_t n = ::write(m_fd, data + done, length - done);
+        if (n > 0) {
+            done += static_cast<std::size_t>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0 && errno != EAGAIN) {
+            return done == 0 ? -1 : static_cast<std::ptrdiff_t>(done);
+        }
+        if (!waitFor(m_fd, POLLOUT, limit)) {
+            break;
+        }
+    }
+    return static_cast<std::ptrdiff_t>(done);
+}
+
+std::size_t SerialPort::read(uint8_t* data, std::size_t length)
+{
+    if (m_fd < 0 || length == 0) {
+        return 0;
+    }
+    const auto& t = m_timeouts;
+    const auto start = Clock::now();
+    // Windows: interval MAXDWORD with both totals 0 returns at once with what
+    // is there; with multiplier MAXDWORD and a constant it waits up to the
+    // constant for the first byte, then returns at once.
+    const bool atOnce = t.readIntervalMs == kMaxTimeout && t.readTotalMultiplierMs == 0 &&
+                        t.readTotalConstantMs == 0;
+    const bool firstByte = t.readIntervalMs == kMaxTimeout &&
+                           t.readTotalMultiplierMs == kMaxTimeout && t.readTotalConstantMs != 0 &&
+                           t.readTotalConstantMs != kMaxTimeout;
+    Clock::time_point total{};
+    const Clock::time_point* totalLimit = nullptr;
+    if (firstByte) {
+        total = afterMs(start, t.readTotalConstantMs);
+        totalLimit = &total;
+    } else if (t.readTotalConstantMs != 0 || t.readTotalMultiplierMs != 0) {
+        total = afterMs(start, uint64_t{t.readTotalMultiplierMs} * length + t.readTotalConstantMs);
+        totalLimit = &total;
+    }
+    const bool useInterval = !atOnce && !firstByte && t.readIntervalMs != 0;
+    Clock::time_point gap{};
+    std::size_t got = 0;
+    while (got < length) {
+        ssize_t n = ::read(m_fd, data + got, length - got);
+        if (n > 0) {
+            got += static_cast<std::size_t>(n);
+            if (firstByte) {
+                break;
+            }
+            if (useInterval) {
+                gap = afterMs(Clock::now(), t.readIntervalMs);
+            }
+            continue;
+        }
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        // End of file, a hang-up or an error: nothing more will come.
+        if (n == 0 || errno != EAGAIN || atOnce) {
+            break;
+        }
+        const Clock::time_point* limit = totalLimit;
+        if (useInterval && got > 0) {
+            limit = earlier(limit, &gap);
+        }
+        if (!waitFor(m_fd, POLLIN, limit)) {
+            break;
+        }
+    }
+    return got;
+}
+
+} // namespace kestrune

@@ -1,0 +1,74 @@
+// The one serial port: open by path with an exclusive hold, 8N2 raw line
+// settings, and the five Windows-style time-outs emulated with poll().
+#pragma once
+
+#include "transport.h"
+
+#include <cstdint>
+#include <string>
+
+namespace kestrune {
+
+// Milliseconds, with the meaning Windows gives its COMMTIMEOUTS fields.
+// read interval: longest gap allowed between two received bytes, counted
+// from the first byte (0 = unused); read total: multiplier x bytes asked +
+// constant (both 0 = unused); write total likewise.
+struct CommTimeouts {
+    uint32_t readIntervalMs = 0;
+    uint32_t readTotalConstantMs = 0;
+    uint32_t readTotalMultiplierMs = 0;
+    uint32_t writeTotalConstantMs = 0;
+    uint32_t writeTotalMultiplierMs = 0;
+
+    bool operator==(const CommTimeouts&) const = default;
+};
+
+// What open() leaves in place; the first open_comm callers set their own.
+inline constexpr CommTimeouts kOpenTimeouts{1000, 5000, 2000, 5000, 2000};
+// An interval of MAXDWORD has special meanings on Windows (see read()).
+inline constexpr uint32_t kMaxTimeout = 0xFFFFFFFFu;
+
+enum class OpenResult : int32_t {
+    Failed = 1,     // no such port, or held here or by another process
+    NoSettings = 2, // not a terminal (tcgetattr failed); the port stays held
+    Refused = 3,    // 9600 8N2 refused; the port stays held
+    Ok = 4,
+};
+
+class SerialPort final : public Transport {
+public:
+    SerialPort() = default;
+    ~SerialPort() override;
+    SerialPort(const SerialPort&) = delete;
+    SerialPort& operator=(const SerialPort&) = delete;
+
+    // A port held before is let go whatever the outcome, so a failed reopen
+    // never leaks the old descriptor (or its lock).
+    OpenResult open(const std::string& path);
+    // True when a port was held and is now closed.
+    bool close();
+    bool isOpen() const { return m_fd >= 0; }
+    int fd() const { return m_fd; }
+
+    // 8 data bits, no parity, one stop bit when `oneStopBit`, else two. Any
+    // rate the driver takes; 0 is refused, since on a tty it means hang-up.
+    bool setBaud(uint32_t baud, bool oneStopBit);
+    void setTimeouts(const CommTimeouts& timeouts) { m_timeouts = timeouts; }
+    const CommTimeouts& timeouts() const { return m_timeouts; }
+
+    void purgeInput() override;
+    std::ptrdiff_t write(const uint8_t* data, std::size_t length) override;
+    std::size_t read(uint8_t* data, std::size_t length) override;
+
+private:
+    OpenResult configure();
+
+    int m_fd = -1;
+    CommTimeouts m_timeouts = kOpenTimeouts;
+};
+
+// termios2 lives in <asm/termbits.h>, which cannot share a file with
+// <termios.h>; this is its only door.
+bool applyLineSpeed(int fd, uint32_t baud, bool oneStopBit);
+
+} // namespace kestrune
