@@ -1,0 +1,189 @@
+#include "connection/connectcontroller.h"
+
+#include "connection/connectionsettings.h"
+#include "connection/kestruneapi.h"
+#include "connection/registers.h"
+#include "connection/retry.h"
+#include "connection/textnumber.h"
+#include "ui/formvalues.h"
+#include "ui/formview.h"
+#include "ui/prompts.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr int32_t kOpenOk = 4;
+constexpr uint32_t kTwoStopBits = 2;
+// set_timeout arguments besides the read total constant: read interval, read
+// total multiplier, write total constant, write total multiplier (ms).
+constexpr uint32_t kReadIntervalMs = 10000;
+constexpr uint32_t kReadMultiplierMs = 1;
+constexpr uint32_t kWriteConstantMs = 5000;
+constexpr uint32_t kWriteMultiplierMs = 1000;
+
+} // namespace
+
+ConnectController::ConnectController(ControllerContext context) : m_ctx(context) {}
+
+void ConnectController::cmdOK_Click()
+{
+    if (m_ctx.view.text(Control::cmdOK) == "Conectar")
+        connect();
+    else
+        disconnect();
+}
+
+bool ConnectController::inputsInRange()
+{
+    const double port = textnum::leadingNumber(m_ctx.view.text(Control::txtCOM));
+    if (!(port > 0) || port > 255) {
+        m_ctx.prompts.show("Porta COM deve ser maior que 0 e menor que 256.",
+                           PromptIcon::Information,
+                           "Aviso");
+        return false;
+    }
+    if (!(attemptLimit(m_ctx.view) > 0)) {
+        m_ctx.prompts.show("Número de tentativas deve ser maior que 0.",
+                           PromptIcon::Information,
+                           "Aviso");
+        return false;
+    }
+    return true;
+}
+
+void ConnectController::connect()
+{
+    if (!inputsInRange() || m_ctx.values.PortaAberta)
+        return;
+    bool opened = false;
+    try {
+        const int16_t port = textnum::toInt16(m_ctx.view.text(Control::txtCOM));
+        opened = true; // from here on a failure must close whatever open_comm left
+        if (m_ctx.lib.open_comm(port) != kOpenOk) {
+            m_ctx.prompts.show("Erro ao abrir porta COM.", PromptIcon::Warning, "Erro");
+            m_ctx.lib.close_comm();
+            return;
+        }
+        configureAndIdentify();
+    } catch (const std::exception& error) {
+        // A text that is no number, or an export that cannot be bound, ends the
+        // connect; the port must not stay held while the window says it is closed.
+        reportError(m_ctx.prompts, error);
+        if (opened && m_ctx.view.text(Control::cmdOK) == "Conectar") {
+            try {
+                m_ctx.lib.close_comm();
+            } catch (const BindError&) {
+            }
+            m_ctx.values.PortaAberta = false;
+        }
+    }
+}
+
+void ConnectController::configureAndIdentify()
+{
+    const std::string rateText = m_ctx.view.text(Control::cboBaudRate);
+    const int32_t rate = textnum::toInt32(rateText);
+    const uint32_t baudResult = m_ctx.lib.set_baud(static_cast<uint32_t>(rate), kTwoStopBits);
+    // A negative time-out would reach the port as some 49 days; treat it as 0.
+    const int32_t timeoutMs = std::max(
+        0,
+        textnum::roundToInt32(textnum::leadingNumber(m_ctx.view.text(Control::txtTimeout))));
+    m_ctx.lib.set_timeout(kReadIntervalMs,
+                          static_cast<uint32_t>(timeoutMs),
+                          kReadMultiplierMs,
+                          kWriteConstantMs,
+                          kWriteMultiplierMs);
+    if (baudResult != 1) {
+        m_ctx.lib.close_comm();
+        m_ctx.values.PortaAberta = false;
+        return;
+    }
+    m_ctx.values.PortaAberta = true;
+    identify();
+}
+
+void ConnectController::identify()
+{
+    FormValues& v = m_ctx.values;
+    if (retriedRead(m_ctx.lib, m_ctx.view, slave(), reg::kIdent, 3)) {
+        v.VersaoHUS_inf = static_cast<int32_t>(m_ctx.lib.modbus_var(0));
+        v.NumSerie1 = static_cast<int32_t>(m_ctx.lib.modbus_var(1));
+        v.NumSerie2 = static_cast<int32_t>(m_ctx.lib.modbus_var(2));
+        if (retriedRead(m_ctx.lib, m_ctx.view, slave(), reg::kRelease, 1))
+            v.Subversao = static_cast<int32_t>(m_ctx.lib.modbus_var(0));
+        saveConnectionSettings(m_ctx.store, m_ctx.view);
+    }
+    // An unreadable option register counts as "no option" rather than taking
+    // whatever an earlier reply left in the register image.
+    if (retriedRead(m_ctx.lib, m_ctx.view, slave(), reg::kOptions, 1))
+        v.Options = m_ctx.lib.bit_test(m_ctx.lib.modbus_var(0), 1) == 1 ? 1 : 0;
+    else
+        v.Options = 0;
+    if (retriedRead(m_ctx.lib, m_ctx.view, slave(), reg::kLogPointer, 1)) {
+        v.PonteiroLOG = static_cast<int32_t>(m_ctx.lib.modbus_var(0));
+        enableLogControls();
+    } else {
+        m_ctx.prompts.show("Erro ao ler os registradores.", PromptIcon::Warning, "Erro");
+        m_ctx.lib.close_comm();
+        v.PortaAberta = false;
+    }
+}
+
+void ConnectController::enableLogControls()
+{
+    FormView& view = m_ctx.view;
+    for (Control c : {Control::optInteira,
+                      Control::optUltimos,
+                      Control::optAte,
+                      Control::txtAte,
+                      Control::lblAte,
+                      Control::lblTexto,
+                      Control::lblUltimos,
+                      Control::lblDeAte,
+                      Control::txtUltimos,
+                      Control::txtDe})
+        view.setEnabled(c, true);
+    if (m_ctx.values.Options == 1)
+        view.setEnabled(Control::cmdGerar, true);
+    else
+        m_ctx.prompts.show(
+            "Equipamento sem o Opcional de Log ativo. Não será possível gerar arquivo de Log.",
+            PromptIcon::Warning,
+            "Erro");
+    view.setEnabled(Control::cmdLogReset, true);
+    const std::string pointer = std::to_string(m_ctx.values.ponteiro());
+    view.setText(Control::lblAte, "Último Log gravado = " + pointer);
+    view.setText(Control::txtAte, pointer);
+    view.setText(Control::cmdOK, "Desconectar");
+}
+
+void ConnectController::disconnect()
+{
+    try {
+        m_ctx.lib.close_comm();
+    } catch (const BindError& error) {
+        reportError(m_ctx.prompts, error);
+    }
+    m_ctx.values.PortaAberta = false;
+    FormView& view = m_ctx.view;
+    view.setText(Control::cmdOK, "Conectar");
+    for (Control c : {Control::optInteira,
+                      Control::optUltimos,
+                      Control::optAte,
+                      Control::txtAte,
+                      Control::lblAte,
+                      Control::cmdGerar,
+                      Control::cmdLogReset,
+                      Control::lblTexto,
+                      Control::lblUltimos,
+                      Control::lblDeAte,
+                      Control::txtUltimos,
+                      Control::txtDe})
+        view.setEnabled(c, false);
+}
+
+uint32_t ConnectController::slave() const
+{
+    return static_cast<uint32_t>(textnum::toInt16(m_ctx.view.text(Control::txtEnd)));
+}

@@ -1,0 +1,28 @@
+// The "Conectar"/"Desconectar" button: open and configure the port, identify
+// the device, store the settings and enable the log controls; or close it all.
+#pragma once
+
+#include "connection/controllercontext.h"
+
+#include <cstdint>
+
+class ConnectController {
+public:
+    explicit ConnectController(ControllerContext context);
+
+    // Also run by Enter in txtCOM and txtEnd.
+    void cmdOK_Click();
+
+private:
+    void connect();
+    bool inputsInRange();
+    // Steps after the open; false when the link had to be given up.
+    void configureAndIdentify();
+    void identify();
+    void enableLogControls();
+    void disconnect();
+    // txtEnd converted at each use, as the address may be edited between reads.
+    uint32_t slave() const;
+
+    ControllerContext m_ctx;
+};

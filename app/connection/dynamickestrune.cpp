@@ -1,0 +1,153 @@
+#include "connection/dynamickestrune.h"
+
+#include <kestrune.h>
+
+#include <dlfcn.h>
+
+#include <string>
+#include <utility>
+
+// Function pointer types taken from the library's own header, so a change of
+// an export's signature breaks this file's build instead of the stack.
+struct DynamicKestrune::Entries {
+    decltype(&::open_comm) open_comm = nullptr;
+    decltype(&::close_comm) close_comm = nullptr;
+    decltype(&::set_baud) set_baud = nullptr;
+    decltype(&::set_timeout) set_timeout = nullptr;
+    decltype(&::comm_tx) comm_tx = nullptr;
+    decltype(&::modbus_rd) modbus_rd = nullptr;
+    decltype(&::modbus_var) modbus_var = nullptr;
+    decltype(&::modbus_wr) modbus_wr = nullptr;
+    decltype(&::modbus_store) modbus_store = nullptr;
+    decltype(&::modbus_wrb) modbus_wrb = nullptr;
+    decltype(&::crc_calc) crc_calc = nullptr;
+    decltype(&::bit_test) bit_test = nullptr;
+    decltype(&::bit_set) bit_set = nullptr;
+    decltype(&::bit_clear) bit_clear = nullptr;
+    decltype(&::low) low = nullptr;
+    decltype(&::high) high = nullptr;
+};
+
+DynamicKestrune::DynamicKestrune(std::string libraryName)
+    : m_libraryName(std::move(libraryName)), m_entries(new Entries)
+{
+}
+
+// The library is never unloaded: it holds the process-wide port, which must
+// outlive any one binding object.
+DynamicKestrune::~DynamicKestrune()
+{
+    delete m_entries;
+}
+
+void* DynamicKestrune::bind(const char* exportName)
+{
+    // Each export opens the library itself at its first call; dlopen counts
+    // references, so all of them share the one loaded copy and its port.
+    void* handle = dlopen(m_libraryName.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!handle) {
+        const char* why = dlerror();
+        throw BindError("Cannot load the library " + m_libraryName + " for " + exportName + ": " +
+                        (why ? why : "unknown reason"));
+    }
+    dlerror();
+    void* symbol = dlsym(handle, exportName);
+    if (!symbol) {
+        const char* why = dlerror();
+        dlclose(handle);
+        throw BindError("Export " + std::string(exportName) + " not found in " + m_libraryName +
+                        ": " + (why ? why : "null entry"));
+    }
+    return symbol;
+}
+
+template <class Fn> Fn DynamicKestrune::entry(Fn& slot, const char* exportName)
+{
+    if (!slot)
+        slot = reinterpret_cast<Fn>(bind(exportName));
+    return slot;
+}
+
+#define KESTRUNE_CALL(name, ...) return entry(m_entries->name, #name)(__VA_ARGS__)
+
+int32_t DynamicKestrune::open_comm(int32_t port)
+{
+    KESTRUNE_CALL(open_comm, port);
+}
+int32_t DynamicKestrune::close_comm()
+{
+    KESTRUNE_CALL(close_comm);
+}
+uint32_t DynamicKestrune::set_baud(uint32_t baud, uint32_t stopBits)
+{
+    KESTRUNE_CALL(set_baud, baud, stopBits);
+}
+uint32_t DynamicKestrune::set_timeout(uint32_t readIntervalMs,
+                                      uint32_t readTotalConstantMs,
+                                      uint32_t readTotalMultiplierMs,
+                                      uint32_t writeTotalConstantMs,
+                                      uint32_t writeTotalMultiplierMs)
+{
+    KESTRUNE_CALL(set_timeout,
+                  readIntervalMs,
+                  readTotalConstantMs,
+                  readTotalMultiplierMs,
+                  writeTotalConstantMs,
+                  writeTotalMultiplierMs);
+}
+uint32_t DynamicKestrune::comm_tx(uint32_t value)
+{
+    KESTRUNE_CALL(comm_tx, value);
+}
+uint32_t DynamicKestrune::modbus_rd(uint32_t slave, uint32_t firstRegister, uint32_t count)
+{
+    KESTRUNE_CALL(modbus_rd, slave, firstRegister, count);
+}
+uint32_t DynamicKestrune::modbus_var(uint32_t index)
+{
+    KESTRUNE_CALL(modbus_var, index);
+}
+uint32_t DynamicKestrune::modbus_wr(uint32_t slave, uint32_t reg, uint32_t value)
+{
+    KESTRUNE_CALL(modbus_wr, slave, reg, value);
+}
+uint32_t DynamicKestrune::modbus_store(uint32_t position, uint32_t value)
+{
+    KESTRUNE_CALL(modbus_store, position, value);
+}
+uint32_t DynamicKestrune::modbus_wrb(uint32_t length)
+{
+    KESTRUNE_CALL(modbus_wrb, length);
+}
+uint32_t DynamicKestrune::crc_calc(uint32_t crc, uint32_t word)
+{
+    KESTRUNE_CALL(crc_calc, crc, word);
+}
+uint32_t DynamicKestrune::bit_test(uint32_t value, uint32_t bit)
+{
+    KESTRUNE_CALL(bit_test, value, bit);
+}
+uint32_t DynamicKestrune::bit_set(uint32_t value, uint32_t bit)
+{
+    KESTRUNE_CALL(bit_set, value, bit);
+}
+uint32_t DynamicKestrune::bit_clear(uint32_t value, uint32_t bit)
+{
+    KESTRUNE_CALL(bit_clear, value, bit);
+}
+uint32_t DynamicKestrune::low(uint32_t value)
+{
+    KESTRUNE_CALL(low, value);
+}
+uint32_t DynamicKestrune::high(uint32_t value)
+{
+    KESTRUNE_CALL(high, value);
+}
+
+#undef KESTRUNE_CALL
+
+KestruneApi& dynamicKestrune()
+{
+    static DynamicKestrune instance;
+    return instance;
+}

@@ -1,0 +1,49 @@
+// The production KestruneApi: libkestrune.so bound by name at run time, each
+// export looked up at its own first call, as the program has always bound it.
+#pragma once
+
+#include "connection/kestruneapi.h"
+
+#include <string>
+
+class DynamicKestrune : public KestruneApi {
+public:
+    // libraryName is what dlopen receives; the RUNPATH $ORIGIN of the program
+    // makes the plain file name find the library beside the executable.
+    explicit DynamicKestrune(std::string libraryName = "libkestrune.so");
+    ~DynamicKestrune() override;
+    DynamicKestrune(const DynamicKestrune&) = delete;
+    DynamicKestrune& operator=(const DynamicKestrune&) = delete;
+
+    int32_t open_comm(int32_t port) override;
+    int32_t close_comm() override;
+    uint32_t set_baud(uint32_t baud, uint32_t stopBits) override;
+    uint32_t set_timeout(uint32_t readIntervalMs,
+                         uint32_t readTotalConstantMs,
+                         uint32_t readTotalMultiplierMs,
+                         uint32_t writeTotalConstantMs,
+                         uint32_t writeTotalMultiplierMs) override;
+    uint32_t comm_tx(uint32_t value) override;
+    uint32_t modbus_rd(uint32_t slave, uint32_t firstRegister, uint32_t count) override;
+    uint32_t modbus_var(uint32_t index) override;
+    uint32_t modbus_wr(uint32_t slave, uint32_t reg, uint32_t value) override;
+    uint32_t modbus_store(uint32_t position, uint32_t value) override;
+    uint32_t modbus_wrb(uint32_t length) override;
+    uint32_t crc_calc(uint32_t crc, uint32_t word) override;
+    uint32_t bit_test(uint32_t value, uint32_t bit) override;
+    uint32_t bit_set(uint32_t value, uint32_t bit) override;
+    uint32_t bit_clear(uint32_t value, uint32_t bit) override;
+    uint32_t low(uint32_t value) override;
+    uint32_t high(uint32_t value) override;
+
+    const std::string& libraryName() const { return m_libraryName; }
+
+private:
+    // Loads the library and finds `exportName`; throws BindError on failure.
+    void* bind(const char* exportName);
+    template <class Fn> Fn entry(Fn& slot, const char* exportName);
+
+    std::string m_libraryName;
+    struct Entries;
+    Entries* m_entries;
+};

@@ -1,0 +1,35 @@
+#include "connection/formlifecycle.h"
+
+#include "connection/connectionsettings.h"
+#include "connection/kestruneapi.h"
+#include "ui/formvalues.h"
+#include "ui/formview.h"
+
+#include <utility>
+
+FormLifecycle::FormLifecycle(ControllerContext context, std::string programFolder)
+    : m_ctx(context), m_programFolder(std::move(programFolder))
+{
+}
+
+void FormLifecycle::Form_Load()
+{
+    m_ctx.values.PortaAberta = false;
+    const ConnectionSettings s = ConnectionSettings::load(m_ctx.store, m_programFolder);
+    m_ctx.view.setText(Control::txtTimeout, s.timeout);
+    m_ctx.view.setText(Control::txtRetry, s.retries);
+    m_ctx.view.setListIndex(Control::cboBaudRate, s.baudIndex);
+    m_ctx.view.setText(Control::txtCOM, s.com);
+    m_ctx.view.setText(Control::txtEnd, s.endereco);
+    m_ctx.view.setText(Control::txtCaminho, s.caminho);
+    m_ctx.view.setTitle(windowTitle());
+}
+
+void FormLifecycle::Form_Unload()
+{
+    try {
+        m_ctx.lib.close_comm();
+    } catch (const BindError&) {
+        // A library that cannot be bound never opened a port: nothing to close.
+    }
+}

@@ -1,0 +1,65 @@
+// The per-user settings store: text values by key in the group "Params" under
+// the program's name. All key names the program uses are listed here.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace settingskey {
+inline constexpr const char* kGroup = "Params";
+inline constexpr const char* kTimeout = "Timeout";
+inline constexpr const char* kRetries = "Retries";
+inline constexpr const char* kBaudrate = "Baudrate";
+inline constexpr const char* kCom = "COM";
+inline constexpr const char* kEndereco = "Endereco";
+inline constexpr const char* kCaminho = "Caminho";
+inline constexpr const char* kTop = "Top";
+inline constexpr const char* kLeft = "Left";
+inline constexpr const char* kTopAbout = "TopAbout";
+inline constexpr const char* kLeftAbout = "LeftAbout";
+} // namespace settingskey
+
+class SettingsStore {
+public:
+    virtual ~SettingsStore() = default;
+    // Empty when the key was never written.
+    virtual std::optional<std::string> value(const std::string& key) const = 0;
+    virtual void setValue(const std::string& key, const std::string& text) = 0;
+};
+
+// A store in memory, for tests and as a stand-in when nothing may persist.
+class MemorySettingsStore : public SettingsStore {
+public:
+    std::optional<std::string> value(const std::string& key) const override;
+    void setValue(const std::string& key, const std::string& text) override;
+    // Keys in the order they were written (a key written twice appears twice).
+    const std::vector<std::string>& writeOrder() const { return m_order; }
+
+private:
+    std::map<std::string, std::string> m_values;
+    std::vector<std::string> m_order;
+};
+
+// QSettings in one INI-style file per user: organisation "Quorvane",
+// application = the executable's base name, group "Params". No fallbacks to
+// system-wide files, so what the program reads is what it wrote.
+class QtSettingsStore : public SettingsStore {
+public:
+    explicit QtSettingsStore(const std::string& applicationName);
+    // A store in an explicit file (tests).
+    static std::unique_ptr<QtSettingsStore> atFile(const std::string& path);
+    ~QtSettingsStore() override;
+
+    std::optional<std::string> value(const std::string& key) const override;
+    void setValue(const std::string& key, const std::string& text) override;
+    void sync();
+    std::string fileName() const;
+
+private:
+    QtSettingsStore() = default;
+    struct Impl;
+    std::unique_ptr<Impl> m_impl;
+};
