@@ -13,14 +13,14 @@
 
 namespace sim {
 
-inline constexpr int kLogCapacity = 10380;   // data-log record positions
+inline constexpr int kLogCapacity = 10380; // data-log record positions
 inline constexpr int kResetSlots = 78;
 inline constexpr uint16_t kRegIdent = 17008; // 3: version*100, serial 1, serial 2
 inline constexpr uint16_t kRegOptions = 17011;
 inline constexpr uint16_t kRegRelease = 17043;
 inline constexpr uint16_t kRegLogPointer = 17161;
 inline constexpr uint16_t kRegResetPointer = 17172;
-inline constexpr uint16_t kRegLogWindow = 17500; // 41 words
+inline constexpr uint16_t kRegLogWindow = 17500;   // 41 words
 inline constexpr uint16_t kRegResetWindow = 17600; // 26 words
 inline constexpr uint16_t kRegLogSelect = 19045;
 inline constexpr uint16_t kRegResetSelect = 19096;
@@ -33,11 +33,18 @@ using ResetEntry = std::array<uint16_t, 26>;
 uint16_t recordCrc(const uint16_t* words, std::size_t count);
 
 // A record with plausible content for record number n and a valid CRC in w40.
+// Over consecutive n it walks every reason combination, negative temperatures
+// and offsets, IL values above 0x7FFF and varied status words.
 DataRecord makeRecord(int n);
 // An entry for slot k with a valid CRC in w25 (w4 != 0xFFFF).
 ResetEntry makeResetEntry(int k);
-DataRecord erasedRecord();   // all 0xFFFF
+DataRecord erasedRecord();    // all 0xFFFF
 ResetEntry blankResetEntry(); // w4 = 0xFFFF, rest 0xFFFF
+
+// Slots that fillResetLog() leaves blank when the log is not empty: 9, 19,
+// ..., 69 and the last one, so a download meets blanks between entries and
+// at the end.
+bool isDefaultBlankResetSlot(int k);
 
 // What the device holds. Indexes of `records` are record numbers 0..10380;
 // a select write of value v presents record (v + 1) mod 65536, and a number
@@ -50,29 +57,33 @@ struct DeviceState {
     uint16_t options = 2; // bit 1: data-log option
     uint16_t logPointer = 0;
     uint16_t resetPointer = 0;
-    std::vector<DataRecord> records;        // filled by fillDataLog()
+    std::vector<DataRecord> records; // filled by fillDataLog()
     std::array<ResetEntry, kResetSlots> resetLog{};
     uint16_t logSelect = 0;   // last value written to 19045
     uint16_t resetSelect = 0; // last value written to 19096
 
     // Fill records 0..10380 with makeRecord(n) and set logPointer.
     void fillDataLog(uint16_t pointer);
-    // Fill the 78 slots with makeResetEntry(k), blanks where `blank` says.
+    // Set resetPointer and fill the 78 slots: all blank when pointer is 0,
+    // else makeResetEntry(k) except where isDefaultBlankResetSlot(k).
     void fillResetLog(uint16_t pointer);
 };
 
 // Switches a test turns on; each applies to every reply until cleared.
+// A request met by a silencing switch is not carried out either.
 struct Faults {
-    bool silent = false;          // read requests, answer nothing
-    bool badCrc = false;          // flip the reply's last CRC byte
-    int truncateTo = -1;          // send only this many bytes of each reply
-    int exceptionCode = 0;        // answer every request with this exception (e.g. 2)
-    int replyDelayMs = 0;         // wait before answering
-    long stopAfter = -1;          // answer this many more transactions, then fall silent
-    int garbageBytes = 0;         // prefix each reply with this many 0xAA bytes
-    bool wrongSlave = false;      // answer with slave address + 1
-    int failReadsAtRegister = -1; // be silent for reads of this register only
+    bool silent = false;               // read requests, answer nothing
+    bool badCrc = false;               // flip the reply's last CRC byte
+    int truncateTo = -1;               // send only this many bytes of each reply
+    int exceptionCode = 0;             // answer every request with this exception (e.g. 2)
+    int replyDelayMs = 0;              // wait before answering
+    long stopAfter = -1;               // answer this many more transactions, then fall silent
+    int garbageBytes = 0;              // prefix each reply with this many 0xAA bytes
+    bool wrongSlave = false;           // answer with slave address + 1
+    int failReadsAtRegister = -1;      // be silent for reads of this register only
     int failAfterReadsOfRegister = -1; // ... only after this many good reads of it
+    bool silentWrites = false;         // write requests, answer nothing
+    int silentEvery = 0;               // answer nothing to every n-th request (n >= 2)
 };
 
 struct Transaction {
@@ -92,6 +103,7 @@ public:
     // Open a pty (raw mode) and answer on it from a background thread.
     // Returns false and fills `error` when the host has no pseudo-terminals.
     bool start(std::string* error = nullptr);
+    // Stops answering, closes the pty and removes the links it made.
     void stop();
     // The slave side's path, e.g. /dev/pts/5: what the master opens.
     const std::string& ptyPath() const;
@@ -106,14 +118,20 @@ public:
         std::lock_guard<std::mutex> lock(m_mutex);
         return f(m_state);
     }
+    // Also restarts the counters behind stopAfter, silentEvery and
+    // failAfterReadsOfRegister.
     void setFaults(const Faults& f);
+    // stopAfter reads as the number of answers left.
     Faults faults() const;
 
-    // Every request that reached the device with a good CRC, in order.
+    // Every request that reached the device with a good CRC and its address
+    // (or broadcast), in order, whether answered or not.
     std::vector<Transaction> transactions() const;
     void clearTransactions();
-    // Records (by number) that the device presented in a 17500 reply, in order.
+    // Records (by number) that the device presented in a 17500 reply, in
+    // order; only replies sent whole and with a good CRC count.
     std::vector<int> servedRecords() const;
+    void clearServedRecords();
 
 private:
     struct Impl;

@@ -1,0 +1,181 @@
+// qvr-sim: a simulated device on a pseudo-terminal for trying the program by
+// hand. Prints the pty path, then serves until SIGINT or SIGTERM.
+#include "simulator.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <optional>
+#include <pthread.h>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Options {
+    std::string portsDir;
+    int port = 1;
+    int slave = 1;
+    long pointer = sim::kLogCapacity;
+    long resetPointer = 1;
+    std::optional<long> firmware, release, options;
+    std::vector<long> erased, badCrc;
+};
+
+void usage()
+{
+    std::fprintf(stderr,
+                 "usage: qvr-sim [--ports DIR] [--port N] [--slave A] [--pointer P]\n"
+                 "               [--reset-pointer R] [--firmware V] [--release R] [--options O]\n"
+                 "               [--erased N,N,...] [--bad-crc N,N,...]\n");
+}
+
+bool parseNumber(const char* text, long min, long max, long* out)
+{
+    char* end = nullptr;
+    errno = 0;
+    const long v = std::strtol(text, &end, 0);
+    if (errno != 0 || end == text || *end != '\0' || v < min || v > max)
+        return false;
+    *out = v;
+    return true;
+}
+
+bool parseList(const char* text, std::vector<long>* out)
+{
+    std::stringstream in(text);
+    std::string item;
+    while (std::getline(in, item, ',')) {
+        long v = 0;
+        if (!parseNumber(item.c_str(), 0, sim::kLogCapacity, &v))
+            return false;
+        out->push_back(v);
+    }
+    return true;
+}
+
+struct NumericOption {
+    const char* name;
+    long min, max;
+};
+
+// Returns false (after saying why) when the command line is not usable.
+bool parseOptions(int argc, char** argv, Options* o)
+{
+    static constexpr NumericOption kNumeric[] = {{"--port", 0, 255},
+                                                 {"--slave", 1, 247},
+                                                 {"--pointer", 0, 65535},
+                                                 {"--reset-pointer", 0, 65535},
+                                                 {"--firmware", 0, 65535},
+                                                 {"--release", 0, 65535},
+                                                 {"--options", 0, 65535}};
+    for (int i = 1; i < argc; i += 2) {
+        const std::string name = argv[i];
+        if (i + 1 >= argc) {
+            std::fprintf(stderr, "qvr-sim: %s needs a value\n", name.c_str());
+            return false;
+        }
+        const char* value = argv[i + 1];
+        bool ok = true;
+        bool known = true;
+        if (name == "--ports") {
+            o->portsDir = value;
+        } else if (name == "--erased") {
+            ok = parseList(value, &o->erased);
+        } else if (name == "--bad-crc") {
+            ok = parseList(value, &o->badCrc);
+        } else {
+            known = false;
+            for (const NumericOption& n : kNumeric) {
+                long v = 0;
+                if (name != n.name)
+                    continue;
+                known = true;
+                ok = parseNumber(value, n.min, n.max, &v);
+                if (!ok)
+                    break;
+                if (name == "--port")
+                    o->port = static_cast<int>(v);
+                else if (name == "--slave")
+                    o->slave = static_cast<int>(v);
+                else if (name == "--pointer")
+                    o->pointer = v;
+                else if (name == "--reset-pointer")
+                    o->resetPointer = v;
+                else if (name == "--firmware")
+                    o->firmware = v;
+                else if (name == "--release")
+                    o->release = v;
+                else
+                    o->options = v;
+            }
+        }
+        if (!known) {
+            std::fprintf(stderr, "qvr-sim: unknown option %s\n", name.c_str());
+            return false;
+        }
+        if (!ok) {
+            std::fprintf(stderr, "qvr-sim: bad value for %s: %s\n", name.c_str(), value);
+            return false;
+        }
+    }
+    return true;
+}
+
+void setUpDevice(sim::Simulator& device, const Options& o)
+{
+    device.withState([&](sim::DeviceState& s) {
+        s.fillDataLog(static_cast<uint16_t>(o.pointer));
+        s.fillResetLog(static_cast<uint16_t>(o.resetPointer));
+        if (o.firmware)
+            s.firmware = static_cast<uint16_t>(*o.firmware);
+        if (o.release)
+            s.release = static_cast<uint16_t>(*o.release);
+        if (o.options)
+            s.options = static_cast<uint16_t>(*o.options);
+        for (long n : o.erased)
+            s.records[static_cast<std::size_t>(n)] = sim::erasedRecord();
+        for (long n : o.badCrc)
+            s.records[static_cast<std::size_t>(n)][40] ^= 0x0101;
+    });
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    Options o;
+    if (!parseOptions(argc, argv, &o)) {
+        usage();
+        return 2;
+    }
+    // Block the stop signals before the serving thread exists, so only
+    // sigwait below ever sees them.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+
+    sim::Simulator device(static_cast<uint8_t>(o.slave));
+    setUpDevice(device, o);
+    std::string error;
+    if (!device.start(&error)) {
+        std::fprintf(stderr, "qvr-sim: no pseudo-terminal: %s\n", error.c_str());
+        return 1;
+    }
+    if (!o.portsDir.empty() && !device.linkAsPort(o.portsDir, o.port, &error)) {
+        std::fprintf(stderr, "qvr-sim: %s\n", error.c_str());
+        return 1;
+    }
+    std::printf("%s\n", device.ptyPath().c_str());
+    std::fflush(stdout);
+
+    int signal = 0;
+    sigwait(&stopSignals, &signal);
+    device.stop();
+    return 0;
+}
