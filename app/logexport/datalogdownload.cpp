@@ -1,8 +1,153 @@
 #include "logexport/datalogdownload.h"
 
+#include "connection/kestruneapi.h"
+#include "connection/textnumber.h"
+#include "logexport/datalogrecord.h"
+#include "logexport/devicelink.h"
+#include "logexport/errorreport.h"
+#include "logexport/exportdatabase.h"
+#include "mdb/dao.h"
+#include "ui/formvalues.h"
+#include "ui/formview.h"
+#include "ui/prompts.h"
+
 #include <utility>
 
+using namespace logexport;
+
+namespace {
+
+const std::string kCapacityText = std::to_string(kLogCapacity);
+
+void enableExportControls(FormView& view)
+{
+    view.setEnabled(Control::cmdGerar, true);
+    view.setEnabled(Control::cmdLogReset, true);
+    view.setEnabled(Control::Timer1, true);
+}
+
+int16_t nextRecord(int16_t n)
+{
+    return n + 1 > kLogCapacity ? 0 : static_cast<int16_t>(n + 1);
+}
+
+// Sets log_inicial and log_final from the range choice; false when the user
+// asked for something out of range (already told). Conversions raise
+// RuntimeError, as do 16-bit overflows (a pointer above 32767).
+bool chooseRange(FormView& view, FormValues& v, Prompts& prompts)
+{
+    v.log_inicial = 0;
+    v.log_final = 0;
+    if (view.isChecked(Control::optUltimos)) {
+        const double n = textnum::toDouble(view.text(Control::txtUltimos));
+        if (n > kLogCapacity) {
+            prompts.show("Quantidade máxima de LOGs = " + kCapacityText,
+                         PromptIcon::Information,
+                         kAppTitle);
+            return false;
+        }
+        v.log_final = textnum::roundToInt16(v.ponteiro());
+        v.log_inicial = textnum::roundToInt16(v.log_final - n + 1);
+        if (v.log_inicial < 0)
+            v.log_inicial = textnum::roundToInt16(v.log_inicial + kLogCapacity);
+    }
+    if (view.isChecked(Control::optAte)) {
+        const double first = textnum::toDouble(view.text(Control::txtDe));
+        const double last = textnum::toDouble(view.text(Control::txtAte));
+        if (first < 1 || first > kLogCapacity) {
+            prompts.show("Registro inicial de leitura inválido. (1 a " + kCapacityText + ")",
+                         PromptIcon::Information,
+                         kAppTitle);
+            return false;
+        }
+        if (last < 1 || last > kLogCapacity) {
+            prompts.show("Registro final de leitura inválido. (1 a " + kCapacityText + ")",
+                         PromptIcon::Information,
+                         kAppTitle);
+            return false;
+        }
+        v.log_inicial = textnum::toInt16(view.text(Control::txtDe));
+        v.log_final = textnum::toInt16(view.text(Control::txtAte));
+    }
+    // The walk's end is exclusive.
+    v.log_final = textnum::roundToInt16(v.log_final + 1.0);
+    if (view.isChecked(Control::optInteira)) {
+        v.log_inicial = 0;
+        v.log_final = kLogCapacity;
+    }
+    if (v.log_final > kLogCapacity)
+        v.log_final = 0;
+    return true;
+}
+
+} // namespace
+
 DataLogDownload::DataLogDownload(ExportEnv env) : m_env(std::move(env)) {}
+
 DataLogDownload::~DataLogDownload() = default;
 
-void DataLogDownload::cmdGerar_Click() {}
+void DataLogDownload::cmdGerar_Click()
+{
+    FormView& view = m_env.view;
+    FormValues& v = m_env.values;
+    if (v.ponteiro() == 0) {
+        m_env.prompts.show("O LOG está vazio!", PromptIcon::Information, kAppTitle);
+        return;
+    }
+    const std::string templatePath = m_env.programFolder + kDataTemplate;
+    ExportDatabase db;
+    try {
+        db.open(templatePath);
+        view.setEnabled(Control::Timer1, false);
+        db.clearTable();
+        view.setText(Control::lblTexto, "");
+        view.setEnabled(Control::cmdGerar, false);
+        view.setEnabled(Control::cmdLogReset, false);
+
+        if (!chooseRange(view, v, m_env.prompts)) {
+            db.close();
+            enableExportControls(view);
+            return;
+        }
+
+        DeviceLink link(m_env.lib, view);
+        mdb::Recordset& rs = db.table();
+        while (v.log_inicial != v.log_final) {
+            view.setText(Control::lblTexto,
+                         "Lendo registro " + std::to_string(v.log_inicial) + "...");
+            if (!fetchDataLogRecord(link, view, v.log_inicial)) {
+                const std::string text = "Erro ao ler o LOG. (Download parou no registro " +
+                                         std::to_string(v.log_inicial - 1) + ")";
+                m_env.prompts.show(text, PromptIcon::Warning, kAppTitle);
+                view.setText(Control::lblTexto, text);
+                view.setEnabled(Control::cmdGerar, true);
+                view.setEnabled(Control::cmdLogReset, true);
+                v.PortaAberta = false;
+                m_env.lib.close_comm();
+                view.setEnabled(Control::Timer1, true);
+                db.close();
+                return;
+            }
+            rs.AddNew();
+            writeDataLogRow(rs, decodeDataLog(readDataLogWords(link)));
+            rs.Update();
+            v.log_inicial = nextRecord(v.log_inicial);
+        }
+
+        db.close();
+        const std::tm now = m_env.clock.now();
+        mdb::copyDatabase(templatePath,
+                          outputName(view.text(Control::txtCaminho),
+                                     kDataMarker,
+                                     view.text(Control::txtEnd),
+                                     now));
+        m_env.prompts.show("Dados gravados com sucesso", PromptIcon::Information, kAppTitle);
+        view.setText(Control::lblTexto, view.text(Control::lblTexto) + " FIM");
+        enableExportControls(view);
+    } catch (const std::exception& e) {
+        m_env.prompts.show(errorReport(e), PromptIcon::Warning, "");
+        db.closeQuietly();
+        view.setText(Control::lblTexto, view.text(Control::lblTexto) + " ERRO");
+        enableExportControls(view);
+    }
+}

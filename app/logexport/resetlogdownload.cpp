@@ -1,8 +1,190 @@
 #include "logexport/resetlogdownload.h"
 
+#include "connection/kestruneapi.h"
+#include "connection/textnumber.h"
+#include "logexport/devicelink.h"
+#include "logexport/errorreport.h"
+#include "logexport/exportdatabase.h"
+#include "logexport/resetlogentry.h"
+#include "mdb/dao.h"
+#include "ui/formvalues.h"
+#include "ui/formview.h"
+#include "ui/prompts.h"
+
+#include <chrono>
+#include <thread>
 #include <utility>
 
-ResetLogDownload::ResetLogDownload(ExportEnv env) : m_env(std::move(env)) {}
+using namespace logexport;
+
+namespace {
+
+// The device needs time to present a slot after a select and between reads.
+constexpr int kPauseMs = 50;
+constexpr int kPointerPasses = 6;
+constexpr int kEntryReadPasses = 10;
+
+void sleepFor(int ms)
+{
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+// A download leaves cmdGerar as the connect left it: a device without the
+// data-log option keeps it disabled.
+class ExportButtons {
+public:
+    explicit ExportButtons(FormView& view)
+        : m_view(view), m_gerarWasEnabled(view.isEnabled(Control::cmdGerar))
+    {
+    }
+    void disable()
+    {
+        m_view.setEnabled(Control::cmdGerar, false);
+        m_view.setEnabled(Control::cmdLogReset, false);
+    }
+    void restore()
+    {
+        m_view.setEnabled(Control::cmdGerar, m_gerarWasEnabled);
+        m_view.setEnabled(Control::cmdLogReset, true);
+    }
+
+private:
+    FormView& m_view;
+    bool m_gerarWasEnabled;
+};
+
+} // namespace
+
+ResetLogDownload::ResetLogDownload(ExportEnv env) : m_env(std::move(env))
+{
+    if (!m_env.sleepMs)
+        m_env.sleepMs = sleepFor;
+}
+
 ResetLogDownload::~ResetLogDownload() = default;
 
-void ResetLogDownload::cmdLogReset_Click() {}
+void ResetLogDownload::cmdLogReset_Click()
+{
+    FormView& view = m_env.view;
+    ExportButtons buttons(view);
+    ExportDatabase db;
+    try {
+        if (!ensureLink())
+            return;
+        DeviceLink link(m_env.lib, view, m_env.sleepMs);
+        if (!readPointer(link))
+            return;
+
+        const std::string templatePath = m_env.programFolder + kResetTemplate;
+        db.open(templatePath);
+        db.clearTable();
+        view.setText(Control::lblTexto, "");
+        buttons.disable();
+
+        for (int slot = 0; slot < kResetSlots; ++slot) {
+            if (!fetchSlot(link, slot)) {
+                m_env.prompts.show("Erro ao ler o LOG", PromptIcon::Warning, kAppTitle);
+                view.setText(Control::lblTexto, "Erro");
+                buttons.restore();
+                m_env.values.PortaAberta = false;
+                m_env.lib.close_comm();
+                // The rows read so far stay in the template, which is released now.
+                db.closeQuietly();
+                return;
+            }
+            ResetLogWords w{};
+            for (uint32_t i = 0; i < kResetWindowWords; ++i)
+                w[i] = link.word(i);
+            if (isBlankResetSlot(w))
+                continue;
+            ResetLogRow row = decodeResetLog(w);
+            m_env.values.qtd_log_rst = row.qtdeVariaveis;
+            mdb::Recordset& rs = db.table();
+            rs.AddNew();
+            writeResetLogRow(rs, row);
+            rs.Update();
+        }
+
+        db.close();
+        const std::tm now = m_env.clock.now();
+        mdb::copyDatabase(templatePath,
+                          outputName(view.text(Control::txtCaminho),
+                                     kResetMarker,
+                                     view.text(Control::txtEnd),
+                                     now));
+        m_env.prompts.show("Dados gravados com sucesso", PromptIcon::Information, "OK");
+        view.setText(Control::lblTexto, view.text(Control::lblTexto) + " FIM");
+        buttons.restore();
+    } catch (const std::exception& e) {
+        m_env.prompts.show(errorReport(e), PromptIcon::Warning, "");
+        db.closeQuietly();
+        view.setText(Control::lblTexto, view.text(Control::lblTexto) + " ERRO");
+        buttons.restore();
+    }
+}
+
+bool ResetLogDownload::ensureLink()
+{
+    FormView& view = m_env.view;
+    FormValues& v = m_env.values;
+    if (v.PortaAberta)
+        return true;
+    // Every text is converted before the port is opened, so a bad one cannot
+    // leave the port open behind a link marked closed.
+    const int32_t port = textnum::toInt32(view.text(Control::txtCOM));
+    const int32_t baud = textnum::toInt32(view.text(Control::cboBaudRate));
+    const int32_t timeoutMs =
+        textnum::roundToInt32(textnum::leadingNumber(view.text(Control::txtTimeout)));
+    if (m_env.lib.open_comm(port) != 4) {
+        m_env.prompts.show("Erro ao abrir porta COM.", PromptIcon::Warning, "Erro");
+        m_env.lib.close_comm();
+        v.PortaAberta = false;
+        return false;
+    }
+    const uint32_t baudResult = m_env.lib.set_baud(static_cast<uint32_t>(baud), 2);
+    m_env.lib.set_timeout(10000, static_cast<uint32_t>(timeoutMs), 1, 5000, 1000);
+    if (baudResult != 1) {
+        // A refused rate ends here, as the connect does: closed and unmarked.
+        m_env.lib.close_comm();
+        v.PortaAberta = false;
+        return false;
+    }
+    v.PortaAberta = true;
+    return true;
+}
+
+bool ResetLogDownload::readPointer(DeviceLink& link)
+{
+    bool ok = false;
+    for (int pass = 0; pass < kPointerPasses && !ok; ++pass)
+        ok = link.read(kRegResetPointer, 1);
+    if (!ok) {
+        m_env.prompts.show("Erro ao ler o LOG", PromptIcon::Warning, kAppTitle);
+        m_env.values.PortaAberta = false;
+        m_env.lib.close_comm();
+        return false;
+    }
+    // Kept apart from PonteiroLOG, which holds the data-log pointer that the
+    // data-log download relies on.
+    if (link.word(0) == 0) {
+        m_env.prompts.show("O LOG de reset está vazio!", PromptIcon::Information, kAppTitle);
+        return false;
+    }
+    return true;
+}
+
+bool ResetLogDownload::fetchSlot(DeviceLink& link, int slot)
+{
+    FormView& view = m_env.view;
+    view.setText(Control::lblTexto,
+                 "Lendo registro " + std::to_string(slot + 1) + " de " +
+                     std::to_string(kResetSlots) + "...");
+    // The select's outcome is not checked: the read tells whether the slot came.
+    link.write(kRegResetSelect, static_cast<uint32_t>(slot), kPauseMs);
+    for (int pass = 0; pass < kEntryReadPasses; ++pass) {
+        view.processEvents();
+        if (link.read(kRegResetWindow, kResetWindowWords, kPauseMs))
+            return true;
+    }
+    return false;
+}

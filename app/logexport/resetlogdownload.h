@@ -3,6 +3,10 @@
 
 #include "logexport/exportenv.h"
 
+namespace logexport {
+class DeviceLink;
+}
+
 class ResetLogDownload {
 public:
     explicit ResetLogDownload(ExportEnv env);
@@ -10,5 +14,13 @@ public:
     void cmdLogReset_Click();
 
 private:
+    // Opens and configures the port when the link is not marked open; false
+    // when the download must stop.
+    bool ensureLink();
+    // The reset-log pointer; false when unreadable (link closed) or 0.
+    bool readPointer(logexport::DeviceLink& link);
+    // Select the slot and read its window, yielding before each read pass.
+    bool fetchSlot(logexport::DeviceLink& link, int slot);
+
     ExportEnv m_env;
 };

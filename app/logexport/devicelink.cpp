@@ -1,0 +1,51 @@
+#include "logexport/devicelink.h"
+
+#include "connection/kestruneapi.h"
+#include "connection/textnumber.h"
+#include "ui/formview.h"
+
+#include <utility>
+
+namespace logexport {
+
+DeviceLink::DeviceLink(KestruneApi& lib, FormView& view, std::function<void(int ms)> pause)
+    : m_lib(lib), m_view(view), m_pause(std::move(pause))
+{
+}
+
+uint32_t DeviceLink::slave() const
+{
+    // The library takes the 16-bit address widened as a signed value.
+    return static_cast<uint32_t>(
+        static_cast<int32_t>(textnum::toInt16(m_view.text(Control::txtEnd))));
+}
+
+bool DeviceLink::retried(const std::function<uint32_t(uint32_t slave)>& call, int pauseMs)
+{
+    uint32_t result = 0;
+    int attempts = 0;
+    while (attempts < textnum::leadingNumber(m_view.text(Control::txtRetry)) && result != 1) {
+        result = call(slave());
+        ++attempts;
+        if (pauseMs > 0 && m_pause)
+            m_pause(pauseMs);
+    }
+    return result == 1;
+}
+
+bool DeviceLink::write(uint32_t reg, uint32_t value, int pauseMs)
+{
+    return retried([&](uint32_t s) { return m_lib.modbus_wr(s, reg, value); }, pauseMs);
+}
+
+bool DeviceLink::read(uint32_t reg, uint32_t count, int pauseMs)
+{
+    return retried([&](uint32_t s) { return m_lib.modbus_rd(s, reg, count); }, pauseMs);
+}
+
+uint16_t DeviceLink::word(uint32_t index)
+{
+    return static_cast<uint16_t>(m_lib.modbus_var(index));
+}
+
+} // namespace logexport

@@ -1,0 +1,106 @@
+#include "logexport/exportdatabase.h"
+
+#include "mdb/dao.h"
+
+#include <cstdio>
+
+namespace logexport {
+
+ExportDatabase::ExportDatabase() = default;
+
+ExportDatabase::~ExportDatabase()
+{
+    closeQuietly();
+}
+
+void ExportDatabase::open(const std::string& path)
+{
+    closeQuietly();
+    m_db = mdb::dbEngine().OpenDatabase(path, false, false, ";PWD=");
+    m_rs = m_db->OpenRecordset("LOG");
+}
+
+mdb::Recordset& ExportDatabase::table()
+{
+    return *m_rs;
+}
+
+void ExportDatabase::clearTable()
+{
+    mdb::Recordset& rs = *m_rs;
+    try {
+        rs.MoveFirst();
+    } catch (const std::exception&) {
+        // An empty table cannot move to its first row.
+    }
+    for (;;) {
+        try {
+            if (rs.Eof())
+                return;
+        } catch (const std::exception&) {
+            return;
+        }
+        try {
+            rs.Delete();
+        } catch (const std::exception&) {
+            return;
+        }
+        // Back onto a valid row after the deletion.
+        try {
+            rs.MoveLast();
+        } catch (const std::exception&) {
+        }
+        try {
+            rs.MoveFirst();
+        } catch (const std::exception&) {
+        }
+    }
+}
+
+void ExportDatabase::close()
+{
+    if (m_rs) {
+        auto rs = std::move(m_rs);
+        rs->Close();
+    }
+    if (m_db) {
+        auto db = std::move(m_db);
+        db->Close();
+    }
+}
+
+void ExportDatabase::closeQuietly() noexcept
+{
+    try {
+        if (m_rs)
+            m_rs->Close();
+    } catch (const std::exception&) {
+    }
+    m_rs.reset();
+    try {
+        if (m_db)
+            m_db->Close();
+    } catch (const std::exception&) {
+    }
+    m_db.reset();
+}
+
+std::string outputName(const std::string& folder,
+                       const std::string& marker,
+                       const std::string& address,
+                       const std::tm& when)
+{
+    char stamp[96];
+    std::snprintf(stamp,
+                  sizeof stamp,
+                  "_%04d_%02d_%02d_%02d_%02d_%02d.mdb",
+                  when.tm_year + 1900,
+                  when.tm_mon + 1,
+                  when.tm_mday,
+                  when.tm_hour,
+                  when.tm_min,
+                  when.tm_sec);
+    return folder + marker + address + stamp;
+}
+
+} // namespace logexport

@@ -1,0 +1,55 @@
+// The template database of one export: opened in place, emptied, filled row
+// by row, closed, then copied under a dated name into the user's folder.
+#pragma once
+
+#include <ctime>
+#include <memory>
+#include <string>
+
+namespace mdb {
+class Database;
+class Recordset;
+} // namespace mdb
+
+namespace logexport {
+
+inline constexpr const char* kDataTemplate = "/LOG_QVR.mdb";
+inline constexpr const char* kResetTemplate = "/LOG_RESET_QVR.mdb";
+inline constexpr const char* kDataMarker = "LOG_QVR_END";
+inline constexpr const char* kResetMarker = "LOG_RESET_QVR_END";
+
+class ExportDatabase {
+public:
+    ExportDatabase();
+    // Closes whatever is still open, ignoring errors: the rows already stored
+    // stay in the template.
+    ~ExportDatabase();
+    ExportDatabase(const ExportDatabase&) = delete;
+    ExportDatabase& operator=(const ExportDatabase&) = delete;
+
+    // Shared, read-write, empty password; then its table "LOG". Raises mdb::Error.
+    void open(const std::string& path);
+    mdb::Recordset& table();
+    // Deletes every row. Every error is ignored, so a table that cannot be
+    // emptied keeps its rows; it gives up at the first refused delete rather
+    // than retrying the same row for ever.
+    void clearTable();
+    // Closes the recordset, then the database; only what is still open.
+    void close();
+    // As close(), for error paths: a second error cannot be reported anyway.
+    void closeQuietly() noexcept;
+    bool isOpen() const { return m_db != nullptr; }
+
+private:
+    std::unique_ptr<mdb::Database> m_db;
+    std::unique_ptr<mdb::Recordset> m_rs;
+};
+
+// folder + marker + address + "_yyyy_mm_dd_hh_mm_ss.mdb"; the folder text is
+// used as typed, so it must end with the separator.
+std::string outputName(const std::string& folder,
+                       const std::string& marker,
+                       const std::string& address,
+                       const std::tm& when);
+
+} // namespace logexport
