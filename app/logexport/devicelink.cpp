@@ -1,6 +1,7 @@
 #include "logexport/devicelink.h"
 
 #include "connection/kestruneapi.h"
+#include "connection/retry.h"
 #include "connection/textnumber.h"
 #include "ui/formview.h"
 
@@ -22,15 +23,15 @@ uint32_t DeviceLink::slave() const
 
 bool DeviceLink::retried(const std::function<uint32_t(uint32_t slave)>& call, int pauseMs)
 {
-    uint32_t result = 0;
-    int attempts = 0;
-    while (attempts < textnum::leadingNumber(m_view.text(Control::txtRetry)) && result != 1) {
-        result = call(slave());
-        ++attempts;
-        if (pauseMs > 0 && m_pause)
-            m_pause(pauseMs);
-    }
-    return result == 1;
+    // The address is converted inside the attempt: with no attempt to make, a
+    // bad address text is never looked at.
+    return ::retried(
+        m_view,
+        [&] { return call(slave()) == 1; },
+        [&] {
+            if (pauseMs > 0 && m_pause)
+                m_pause(pauseMs);
+        });
 }
 
 bool DeviceLink::write(uint32_t reg, uint32_t value, int pauseMs)
