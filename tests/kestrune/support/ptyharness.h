@@ -1,0 +1,63 @@
+// Pseudo-terminal plumbing for the kestrune tests and benchmark: a pty pair,
+// a throw-away folder of com<n> links, plain byte I/O on the master side and
+// a CRC written independently of the library's.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace ktest {
+
+using Bytes = std::vector<uint8_t>;
+
+class PtyPair {
+public:
+    PtyPair();
+    ~PtyPair();
+    PtyPair(const PtyPair&) = delete;
+    PtyPair& operator=(const PtyPair&) = delete;
+
+    bool ok() const { return m_master >= 0; }
+    const std::string& error() const { return m_error; }
+    int master() const { return m_master; }
+    const std::string& slavePath() const { return m_slavePath; }
+
+private:
+    int m_master = -1;
+    // Held open so the master never sees a hang-up while the library has
+    // the slave closed; it never reads, so it takes nothing from the line.
+    int m_slaveKeeper = -1;
+    std::string m_slavePath;
+    std::string m_error;
+};
+
+// A temporary folder set as KESTRUNE_PORTS for its lifetime.
+class PortFolder {
+public:
+    PortFolder();
+    ~PortFolder();
+    PortFolder(const PortFolder&) = delete;
+    PortFolder& operator=(const PortFolder&) = delete;
+
+    const std::string& path() const { return m_path; }
+    void link(int port, const std::string& target) const;
+    void plainFile(int port) const;
+
+private:
+    std::string m_path;
+};
+
+// Reads until `count` bytes came or `timeoutMs` passed without the rest.
+Bytes readSome(int fd, std::size_t count, int timeoutMs);
+// Everything readable within `settleMs`.
+Bytes drain(int fd, int settleMs);
+void writeAll(int fd, const Bytes& bytes);
+
+// Table-driven, built from the polynomial at start-up: a different route to
+// the same CRC-16/MODBUS as the library's bitwise one.
+uint16_t referenceCrc(const uint8_t* data, std::size_t length);
+Bytes withCrc(Bytes frame);
+
+} // namespace ktest
