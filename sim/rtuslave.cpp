@@ -7,7 +7,8 @@
 namespace sim {
 namespace {
 
-constexpr int kMaxReadCount = 125; // Modbus limit for function 3
+constexpr int kMaxReadCount = 125;     // Modbus limit for function 3
+constexpr std::size_t kMaxFrame = 256; // Modbus RTU ADU limit
 
 bool crcCloses(const uint8_t* frame, std::size_t length)
 {
@@ -185,6 +186,12 @@ std::optional<Request> FrameAssembler::next()
 {
     for (;;) {
         const int length = expectedLength();
+        // An unknown function ends only where the line falls quiet; a
+        // stream longer than any frame cannot be one.
+        if (length == -1 && m_buffer.size() > kMaxFrame) {
+            m_buffer.erase(m_buffer.begin());
+            continue;
+        }
         if (length <= 0 || m_buffer.size() < static_cast<std::size_t>(length))
             return std::nullopt;
         if (!crcCloses(m_buffer.data(), static_cast<std::size_t>(length))) {
