@@ -1,0 +1,18 @@
+#include "ui/folderchoice.h"
+
+#include "ui/folderpicker.h"
+#include "ui/formview.h"
+
+void FolderChoice::cmdProcurar_Click()
+{
+    const std::optional<std::string> folder = m_picker.chooseFolder("Caminho:");
+    // An empty answer is a browser that could not give a path: keep the field.
+    if (!folder || folder->empty())
+        return;
+    std::string path = *folder;
+    // The downloads append file names directly, so the folder must end in "/";
+    // a root such as "/" already does.
+    if (path.back() != '/')
+        path += '/';
+    m_view.setText(Control::txtCaminho, path);
+}

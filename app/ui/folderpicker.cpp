@@ -1,0 +1,15 @@
+#include "ui/folderpicker.h"
+
+#include <QApplication>
+#include <QFileDialog>
+
+std::optional<std::string> QtFolderPicker::chooseFolder(const std::string& title)
+{
+    const QString dir = QFileDialog::getExistingDirectory(QApplication::activeWindow(),
+                                                          QString::fromStdString(title),
+                                                          QString(),
+                                                          QFileDialog::ShowDirsOnly);
+    if (dir.isEmpty())
+        return std::nullopt;
+    return dir.toStdString();
+}

@@ -1,0 +1,299 @@
+#include "ui/frmmain.h"
+
+#include "connection/controllercontext.h"
+#include "connection/settingsstore.h"
+#include "ui/frmabout.h"
+#include "ui/prompts.h"
+#include "ui/textbox.h"
+
+#include <QAbstractButton>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QScreen>
+
+#include <utility>
+
+namespace {
+
+constexpr int kTimerIntervalMs = 500;
+constexpr int kTwipsPerPixel = 15;
+constexpr char16_t kEnter = 13;
+constexpr char16_t kBackspace = 8;
+
+bool isEnter(const QKeyEvent* event)
+{
+    return event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+}
+
+// The character code a key press delivers to a text box, 0 for keys that
+// deliver none (arrows, Delete, Tab, function keys). Ctrl+letter delivers its
+// control code (Ctrl+C = 3, Ctrl+V = 22, Ctrl+X = 24) even where the platform
+// reports the plain letter as the key's text.
+char16_t characterCode(const QKeyEvent* event)
+{
+    const int key = event->key();
+    if (key == Qt::Key_Delete || key == Qt::Key_Tab || key == Qt::Key_Backtab)
+        return 0;
+    if (isEnter(event))
+        return kEnter;
+    if (key == Qt::Key_Backspace)
+        return kBackspace;
+    if ((event->modifiers() & Qt::ControlModifier) && key >= Qt::Key_A && key <= Qt::Key_Z)
+        return static_cast<char16_t>(key - Qt::Key_A + 1);
+    const QString text = event->text();
+    return text.isEmpty() ? 0 : text.at(0).unicode();
+}
+
+} // namespace
+
+FrmMain::FrmMain(FrmMainDeps deps, QWidget* parent)
+    : QMainWindow(parent,
+                  Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                      Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+      m_deps(std::move(deps))
+{
+    setObjectName("frmMain");
+    buildControls();
+    buildMenu();
+    setTabOrder();
+
+    const ControllerContext ctx{m_deps.lib, *this, m_values, m_deps.prompts, m_deps.store};
+    m_lifecycle = std::make_unique<FormLifecycle>(ctx, m_deps.programFolder);
+    m_connect = std::make_unique<ConnectController>(ctx);
+    m_poll = std::make_unique<PollController>(ctx);
+    const ExportEnv env{m_deps.lib,
+                        *this,
+                        m_values,
+                        m_deps.prompts,
+                        m_deps.clock,
+                        m_deps.programFolder,
+                        m_deps.sleepMs};
+    m_dataLog = std::make_unique<DataLogDownload>(env);
+    m_resetLog = std::make_unique<ResetLogDownload>(env);
+    m_folderChoice = std::make_unique<FolderChoice>(*this, m_deps.folders);
+
+    connectEvents();
+    applyInputRules();
+
+    // Fixed size: the window has no maximise button and is not resizable.
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    adjustSize();
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+
+    m_timer1.setObjectName("Timer1");
+    m_timer1.setInterval(kTimerIntervalMs);
+    m_timer1.start();
+
+    guarded([this] { m_lifecycle->Form_Load(); });
+    m_txtCOM->selectAllFromStart();
+}
+
+FrmMain::~FrmMain() = default;
+
+void FrmMain::connectEvents()
+{
+    auto route = [this](Control c, std::function<void()> handler) {
+        auto* button = static_cast<QAbstractButton*>(m_controls.at(c));
+        connect(button, &QAbstractButton::clicked, this, [this, handler] { guarded(handler); });
+    };
+    route(Control::cmdOK, [this] { m_connect->cmdOK_Click(); });
+    route(Control::cmdGerar, [this] { m_dataLog->cmdGerar_Click(); });
+    route(Control::cmdLogReset, [this] { m_resetLog->cmdLogReset_Click(); });
+    route(Control::cmdProcurar, [this] { m_folderChoice->cmdProcurar_Click(); });
+    connect(&m_timer1, &QTimer::timeout, this, [this] {
+        guarded([this] { m_poll->Timer1_Timer(); });
+    });
+}
+
+void FrmMain::applyInputRules()
+{
+    m_txtCOM->keyHook = [this](QKeyEvent* e) { return txtCOM_KeyPress(e); };
+    m_txtEnd->keyHook = [this](QKeyEvent* e) { return txtEnd_KeyPress(e); };
+    m_txtCOM->setSelectAllOnFocus(true);
+    m_txtEnd->setSelectAllOnFocus(true);
+    m_txtCaminho->setSelectAllOnClick(true);
+
+    // The option follows the number being edited, whether typed or written
+    // by the program.
+    auto follow = [this](Control field, Control option) {
+        connect(static_cast<QLineEdit*>(m_controls.at(field)),
+                &QLineEdit::textChanged,
+                this,
+                [this, option] { setChecked(option, true); });
+    };
+    follow(Control::txtDe, Control::optAte);
+    follow(Control::txtAte, Control::optAte);
+    follow(Control::txtUltimos, Control::optUltimos);
+}
+
+bool FrmMain::txtCOM_KeyPress(QKeyEvent* event)
+{
+    const char16_t code = characterCode(event);
+    if (code == kEnter)
+        guarded([this] { m_connect->cmdOK_Click(); });
+    if (code == 0)
+        return false;
+    const bool digit = code >= u'0' && code <= u'9';
+    return !(digit || code == kBackspace);
+}
+
+bool FrmMain::txtEnd_KeyPress(QKeyEvent* event)
+{
+    if (characterCode(event) == kEnter)
+        guarded([this] { m_connect->cmdOK_Click(); });
+    return false;
+}
+
+void FrmMain::menu_sobre_Click()
+{
+    FrmAbout about(m_deps.store, this);
+    about.exec();
+}
+
+void FrmMain::guarded(const std::function<void()>& handler)
+{
+    try {
+        handler();
+    } catch (const std::exception& error) {
+        reportError(m_deps.prompts, error);
+    } catch (...) {
+        m_deps.prompts.show("Erro inesperado.", PromptIcon::Warning, kAppTitle);
+    }
+}
+
+void FrmMain::closeEvent(QCloseEvent* event)
+{
+    if (!m_unloaded) {
+        m_unloaded = true;
+        m_timer1.stop();
+        guarded([this] { m_lifecycle->Form_Unload(); });
+    }
+    QMainWindow::closeEvent(event);
+}
+
+QWidget* FrmMain::control(Control c) const
+{
+    auto it = m_controls.find(c);
+    return it == m_controls.end() ? nullptr : it->second;
+}
+
+std::string FrmMain::text(Control c) const
+{
+    const QWidget* w = control(c);
+    QString t;
+    if (const auto* edit = qobject_cast<const QLineEdit*>(w))
+        t = edit->text();
+    else if (const auto* combo = qobject_cast<const QComboBox*>(w))
+        t = combo->currentText();
+    else if (const auto* lbl = qobject_cast<const QLabel*>(w))
+        t = lbl->text();
+    else if (const auto* button = qobject_cast<const QAbstractButton*>(w))
+        t = button->text();
+    return t.toStdString();
+}
+
+void FrmMain::setText(Control c, const std::string& utf8)
+{
+    QWidget* w = control(c);
+    const QString t = QString::fromStdString(utf8);
+    if (auto* edit = qobject_cast<QLineEdit*>(w))
+        edit->setText(t);
+    else if (auto* combo = qobject_cast<QComboBox*>(w))
+        combo->setEditText(t);
+    else if (auto* lbl = qobject_cast<QLabel*>(w))
+        lbl->setText(t);
+    else if (auto* button = qobject_cast<QAbstractButton*>(w))
+        button->setText(t);
+}
+
+bool FrmMain::isEnabled(Control c) const
+{
+    if (c == Control::Timer1)
+        return m_timer1.isActive();
+    const QWidget* w = control(c);
+    return w && w->isEnabled();
+}
+
+void FrmMain::setEnabled(Control c, bool enabled)
+{
+    if (c == Control::Timer1) {
+        if (enabled)
+            m_timer1.start();
+        else
+            m_timer1.stop();
+        return;
+    }
+    if (QWidget* w = control(c))
+        w->setEnabled(enabled);
+}
+
+bool FrmMain::isChecked(Control c) const
+{
+    const auto* option = qobject_cast<const QRadioButton*>(control(c));
+    return option && option->isChecked();
+}
+
+void FrmMain::setChecked(Control c, bool checked)
+{
+    auto* option = qobject_cast<QRadioButton*>(control(c));
+    if (!option)
+        return;
+    // An exclusive group refuses to clear its checked button; step out of it.
+    if (!checked && option->isChecked()) {
+        option->setAutoExclusive(false);
+        option->setChecked(false);
+        option->setAutoExclusive(true);
+        return;
+    }
+    option->setChecked(checked);
+}
+
+int FrmMain::listIndex(Control c) const
+{
+    const auto* combo = qobject_cast<const QComboBox*>(control(c));
+    if (!combo)
+        return -1;
+    // A typed text selects no entry, even if an entry was picked before.
+    const int index = combo->currentIndex();
+    if (index < 0 || combo->itemText(index) != combo->currentText())
+        return -1;
+    return index;
+}
+
+void FrmMain::setListIndex(Control c, int index)
+{
+    auto* combo = qobject_cast<QComboBox*>(control(c));
+    if (!combo)
+        return;
+    combo->setCurrentIndex(index >= 0 && index < combo->count() ? index : -1);
+    if (combo->currentIndex() < 0)
+        combo->clearEditText();
+}
+
+void FrmMain::setTitle(const std::string& utf8)
+{
+    setWindowTitle(QString::fromStdString(utf8));
+}
+
+int FrmMain::topTwips() const
+{
+    return frameGeometry().top() * kTwipsPerPixel;
+}
+
+int FrmMain::leftTwips() const
+{
+    return frameGeometry().left() * kTwipsPerPixel;
+}
+
+void FrmMain::processEvents()
+{
+    QCoreApplication::processEvents();
+}

@@ -1,0 +1,100 @@
+// The main window: builds the controls, implements FormView over them, owns
+// the window values and forwards every event to its handler object.
+#pragma once
+
+#include "connection/connectcontroller.h"
+#include "connection/formlifecycle.h"
+#include "connection/pollcontroller.h"
+#include "logexport/datalogdownload.h"
+#include "logexport/resetlogdownload.h"
+#include "ui/folderchoice.h"
+#include "ui/formvalues.h"
+#include "ui/formview.h"
+
+#include <QMainWindow>
+#include <QTimer>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+
+class KestruneApi;
+class Prompts;
+class SettingsStore;
+class FolderPicker;
+class Clock;
+class TextBox;
+class QComboBox;
+class QKeyEvent;
+
+struct FrmMainDeps {
+    KestruneApi& lib;
+    Prompts& prompts;
+    SettingsStore& store;
+    FolderPicker& folders;
+    const Clock& clock;
+    // Folder of the running executable (templates, default output folder), no trailing "/".
+    std::string programFolder;
+    std::function<void(int ms)> sleepMs;
+};
+
+class FrmMain : public QMainWindow, public FormView {
+    Q_OBJECT
+public:
+    explicit FrmMain(FrmMainDeps deps, QWidget* parent = nullptr);
+    ~FrmMain() override;
+
+    // FormView
+    std::string text(Control c) const override;
+    void setText(Control c, const std::string& utf8) override;
+    bool isEnabled(Control c) const override;
+    void setEnabled(Control c, bool enabled) override;
+    bool isChecked(Control c) const override;
+    void setChecked(Control c, bool checked) override;
+    int listIndex(Control c) const override;
+    void setListIndex(Control c, int index) override;
+    void setTitle(const std::string& utf8) override;
+    int topTwips() const override;
+    int leftTwips() const override;
+    void processEvents() override;
+
+    FormValues& values() { return m_values; }
+    QTimer& timer1() { return m_timer1; }
+    QWidget* control(Control c) const;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildControls();
+    void buildMenu();
+    void setTabOrder();
+    void connectEvents();
+    void applyInputRules();
+    bool txtCOM_KeyPress(QKeyEvent* event);
+    bool txtEnd_KeyPress(QKeyEvent* event);
+    void menu_sobre_Click();
+    // Last line of defence: nothing a handler throws may unwind into Qt.
+    void guarded(const std::function<void()>& handler);
+
+    FrmMainDeps m_deps;
+    FormValues m_values;
+    QTimer m_timer1;
+    std::map<Control, QWidget*> m_controls;
+    TextBox* m_txtCOM = nullptr;
+    TextBox* m_txtEnd = nullptr;
+    TextBox* m_txtCaminho = nullptr;
+    QComboBox* m_cboBaudRate = nullptr;
+    bool m_unloaded = false;
+
+    std::unique_ptr<FormLifecycle> m_lifecycle;
+    std::unique_ptr<ConnectController> m_connect;
+    std::unique_ptr<PollController> m_poll;
+    std::unique_ptr<DataLogDownload> m_dataLog;
+    std::unique_ptr<ResetLogDownload> m_resetLog;
+    std::unique_ptr<FolderChoice> m_folderChoice;
+};
+
+// The six entries of the baud-rate list, each with its five leading blanks.
+extern const char* const kBaudRateEntries[6];

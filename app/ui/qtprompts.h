@@ -1,0 +1,17 @@
+// Message boxes as the program shows them: modal, one OK button, the given
+// icon and title.
+#pragma once
+
+#include "ui/prompts.h"
+
+class QWidget;
+
+class QtPrompts : public Prompts {
+public:
+    explicit QtPrompts(QWidget* owner = nullptr) : m_owner(owner) {}
+    void setOwner(QWidget* owner) { m_owner = owner; }
+    void show(const std::string& text, PromptIcon icon, const std::string& title) override;
+
+private:
+    QWidget* m_owner;
+};
