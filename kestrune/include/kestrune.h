@@ -1,6 +1,28 @@
 /* kestrune: the serial port and Modbus RTU master of LOG_QVR, as a C ABI.
  * One process-wide port and one 300-byte register image; every result is an
- * integer code. The program binds these exports by name at run time. */
+ * integer code. The program binds these exports by name at run time.
+ *
+ * Ports: number n opens com<n> in the folder $KESTRUNE_PORTS (default
+ * $XDG_CONFIG_HOME/kestrune/ports, or ~/.config/kestrune/ports) when that
+ * entry exists, else 1-32 = /dev/ttyS0-31, 33-64 = /dev/ttyUSB0-31,
+ * 65-96 = /dev/ttyACM0-31; other numbers name no port. The open is exclusive
+ * (flock plus TIOCEXCL), raw, 9600 8N2, time-outs 1000/5000/2000/5000/2000.
+ *
+ * Time-outs keep their Windows meaning, in ms: read interval = longest gap
+ * between two received bytes once the first has come (0 = unused); read
+ * total = multiplier x bytes asked + constant (both 0 = unused); write total
+ * likewise. Interval 0xFFFFFFFF with both read totals 0 returns at once with
+ * what has arrived.
+ *
+ * With no port open: set_baud, comm_tx, modbus_wr, modbus_wrb and
+ * modbus_buf_wr return 0, modbus_rd returns 2, write_comm does nothing,
+ * read_comm returns 0 (as it does when its time-outs run out), set_timeout
+ * still returns 1 and keeps the values until the next open_comm.
+ *
+ * Indexes past the image never touch memory outside it: modbus_rd with a
+ * count above 147 sends nothing and returns 0; modbus_var above 147 returns
+ * 0; modbus_store above 299 stores nothing and returns the value;
+ * modbus_wrb above 298 sends nothing and returns 0. */
 #ifndef KESTRUNE_H
 #define KESTRUNE_H
 
@@ -33,8 +55,14 @@ extern "C" {
 #endif
 
 /* Port */
+/* A port still held is let go whatever the result, so a second open of the
+ * same port gives 1 and leaves nothing open (nothing leaks). */
 KESTRUNE_API int32_t open_comm(int32_t port);
+/* 1 when it closed a port (and released its lock), else 0. */
 KESTRUNE_API int32_t close_comm(void);
+/* stopBits 1 = one stop bit, anything else two; 8 data bits, no parity. Any
+ * rate the driver accepts (termios2/BOTHER); 0 is refused since on a tty it
+ * means hang-up. */
 KESTRUNE_API uint32_t set_baud(uint32_t baud, uint32_t stopBits);
 KESTRUNE_API uint32_t set_timeout(uint32_t readIntervalMs,
                                   uint32_t readTotalConstantMs,
@@ -43,9 +71,11 @@ KESTRUNE_API uint32_t set_timeout(uint32_t readIntervalMs,
                                   uint32_t writeTotalMultiplierMs);
 KESTRUNE_API void write_comm(const uint8_t* buffer, uint32_t length);
 KESTRUNE_API uint8_t read_comm(void);
+/* Discards the receive queue, then sends the low byte; 1 or 0 written. */
 KESTRUNE_API uint32_t comm_tx(uint32_t value);
 
-/* Modbus RTU master and register image */
+/* Modbus RTU master and register image. A request written only in part
+ * counts as not written (modbus_rd returns 2). */
 KESTRUNE_API uint32_t modbus_rd(uint32_t slave, uint32_t firstRegister, uint32_t count);
 KESTRUNE_API uint32_t modbus_var(uint32_t index);
 KESTRUNE_API uint32_t modbus_wr(uint32_t slave, uint32_t reg, uint32_t value);

@@ -193,11 +193,22 @@ std::size_t SerialPort::read(uint8_t* data, std::size_t length)
     const bool useInterval = !atOnce && !firstByte && t.readIntervalMs != 0;
     Clock::time_point gap{};
     std::size_t got = 0;
+    // Wait first, read second: right after a request nothing is there yet,
+    // and a read that only says EAGAIN is a wasted system call.
     while (got < length) {
+        if (!atOnce) {
+            const Clock::time_point* limit = totalLimit;
+            if (useInterval && got > 0) {
+                limit = earlier(limit, &gap);
+            }
+            if (!waitFor(m_fd, POLLIN, limit)) {
+                break;
+            }
+        }
         ssize_t n = ::read(m_fd, data + got, length - got);
         if (n > 0) {
             got += static_cast<std::size_t>(n);
-            if (firstByte) {
+            if (atOnce || firstByte) {
                 break;
             }
             if (useInterval) {
@@ -205,20 +216,11 @@ std::size_t SerialPort::read(uint8_t* data, std::size_t length)
             }
             continue;
         }
-        if (n < 0 && errno == EINTR) {
+        if (n < 0 && (errno == EINTR || (errno == EAGAIN && !atOnce))) {
             continue;
         }
         // End of file, a hang-up or an error: nothing more will come.
-        if (n == 0 || errno != EAGAIN || atOnce) {
-            break;
-        }
-        const Clock::time_point* limit = totalLimit;
-        if (useInterval && got > 0) {
-            limit = earlier(limit, &gap);
-        }
-        if (!waitFor(m_fd, POLLIN, limit)) {
-            break;
-        }
+        break;
     }
     return got;
 }
