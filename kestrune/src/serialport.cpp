@@ -1,5 +1,6 @@
 #include "serialport.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <fcntl.h>
@@ -43,9 +44,12 @@ bool waitFor(int fd, short events, const Clock::time_point* deadline)
     }
 }
 
+// Multiplier x bytes can reach 2^64 ms, which would overflow the clock's
+// nanoseconds; beyond a century a time-out is as good as none anyway.
 Clock::time_point afterMs(Clock::time_point from, uint64_t ms)
 {
-    return from + std::chrono::milliseconds(ms);
+    constexpr uint64_t kCenturyMs = 100ull * 365 * 24 * 3600 * 1000;
+    return from + std::chrono::milliseconds(static_cast<int64_t>(std::min(ms, kCenturyMs)));
 }
 
 const Clock::time_point* earlier(const Clock::time_point* a, const Clock::time_point* b)

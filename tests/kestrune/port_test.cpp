@@ -157,8 +157,7 @@ TEST_F(RawBytes, CommTxPurgesReceivedBytesThenSendsTheLowByte)
 {
     openQuick();
     writeAll(master(), {0x77, 0x78, 0x79});
-    // Let the pty deliver them, then the purge has something to drop.
-    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    ASSERT_TRUE(m_pty->waitQueuedOnSlave(3));
     EXPECT_EQ(comm_tx(0x1A5), 1u);
     EXPECT_EQ(readSome(master(), 2, 300), Bytes{0xA5});
     EXPECT_EQ(read_comm(), 0) << "received bytes were discarded";
@@ -203,8 +202,8 @@ TEST_F(Timeouts, IntervalEndsAReplyThatStalls)
         ScriptedSlave slave(master(), 8, {{50, head}, {300, tail}});
         EXPECT_EQ(modbus_rd(1, 17500, 41), 10u);
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(30)); // let the stale tail land
-    set_timeout(0, 2000, 0, 500, 0); // total only: the stall is tolerated
+    ASSERT_TRUE(m_pty->waitQueuedOnSlave(77)); // the stale tail, for the next purge
+    set_timeout(0, 2000, 0, 500, 0);           // total only: the stall is tolerated
     {
         ScriptedSlave slave(master(), 8, {{0, head}, {150, tail}});
         EXPECT_EQ(modbus_rd(1, 17500, 41), 87u) << "all bytes came; the CRC is wrong";
@@ -217,7 +216,7 @@ TEST_F(Timeouts, MaxIntervalWithoutTotalsReturnsAtOnce)
     set_timeout(0xFFFFFFFFu, 0, 0, 500, 0);
     EXPECT_EQ(read_comm(), 0);
     writeAll(master(), {0x33, 0x44});
-    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    ASSERT_TRUE(m_pty->waitQueuedOnSlave(2));
     EXPECT_EQ(read_comm(), 0x33);
     EXPECT_EQ(read_comm(), 0x44);
 }

@@ -10,6 +10,7 @@
 #include <poll.h>
 #include <pty.h>
 #include <stdexcept>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -43,6 +44,18 @@ PtyPair::~PtyPair()
     if (m_slaveKeeper >= 0) {
         close(m_slaveKeeper);
     }
+}
+
+bool PtyPair::waitQueuedOnSlave(int count) const
+{
+    for (int tries = 0; tries < 1000; ++tries) {
+        int queued = 0;
+        if (ioctl(m_slaveKeeper, FIONREAD, &queued) == 0 && queued >= count) {
+            return true;
+        }
+        usleep(1000);
+    }
+    return false;
 }
 
 PortFolder::PortFolder()

@@ -23,6 +23,8 @@ public:
     const std::string& error() const { return m_error; }
     int master() const { return m_master; }
     const std::string& slavePath() const { return m_slavePath; }
+    // Waits (up to a second) until the slave side holds `count` unread bytes.
+    bool waitQueuedOnSlave(int count) const;
 
 private:
     int m_master = -1;
