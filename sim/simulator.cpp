@@ -181,6 +181,7 @@ void Simulator::Impl::run()
         if (p[1].revents & POLLIN)
             return;
         bool gotBytes = false;
+        bool lineDown = (p[0].revents & (POLLHUP | POLLERR)) != 0;
         if (p[0].revents & POLLIN) {
             const ssize_t n = ::read(master, buffer, sizeof buffer);
             if (n > 0) {
@@ -189,10 +190,12 @@ void Simulator::Impl::run()
                 gotBytes = true;
                 while (auto q = assembler.next())
                     serve(*q);
+            } else if (n == 0 || (errno != EAGAIN && errno != EINTR)) {
+                lineDown = true; // EIO: no one holds the slave side
             }
         }
-        if (!gotBytes && (p[0].revents & (POLLHUP | POLLERR))) {
-            // Nobody holds the slave side: wait for a client without spinning.
+        if (!gotBytes && lineDown) {
+            // Wait for a client without spinning.
             if (!sleepUnlessWoken(kHangUpRetryMs))
                 return;
             continue;
