@@ -101,6 +101,11 @@ OpenResult SerialPort::configure()
     cfmakeraw(&tio);
     tio.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | PARODD);
     tio.c_cflag |= CS8 | CSTOPB | CLOCAL | CREAD;
+#ifdef CIBAUD
+    // A separate input rate left by an earlier termios2 user would survive
+    // glibc's cfsetispeed, which only writes the output bits.
+    tio.c_cflag &= ~static_cast<tcflag_t>(CIBAUD);
+#endif
     // VMIN 1 so that an empty non-blocking read says EAGAIN; with VMIN 0 it
     // would return 0, which we take for end of file.
     tio.c_cc[VMIN] = 1;

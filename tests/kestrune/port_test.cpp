@@ -136,6 +136,15 @@ TEST_F(LineSettings, SetBaudTakesAnyRateAndTheStopBits)
     }
     EXPECT_EQ(set_baud(0, 2), 0u) << "0 baud means hang-up, refused";
     EXPECT_EQ(readLine(master())->outputBaud, 9600u);
+
+    ASSERT_EQ(set_baud(56000, 1), 1u);
+    close_comm();
+    ASSERT_EQ(open_comm(kPort), KESTRUNE_OPEN_OK);
+    auto reopened = readLine(master());
+    ASSERT_TRUE(reopened.has_value());
+    EXPECT_EQ(reopened->outputBaud, 9600u) << "a new open starts from 9600 8N2 again";
+    EXPECT_EQ(reopened->inputBaud, 9600u);
+    EXPECT_TRUE(reopened->twoStopBits);
 }
 
 TEST_F(RawBytes, BinaryBytesCrossUntouched)
