@@ -1,0 +1,157 @@
+#include "systemtables.h"
+
+#include "mdb/bytes.h"
+#include "mdb/format.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace mdbgen {
+
+using namespace mdb;
+using namespace mdb::jet4;
+
+namespace {
+
+std::u16string folded(std::u16string_view s)
+{
+    std::u16string out(s);
+    for (char16_t& c : out)
+        if (c >= u'a' && c <= u'z')
+            c = static_cast<char16_t>(c - u'a' + u'A');
+    return out;
+}
+
+bool byName(std::u16string_view a, std::u16string_view b)
+{
+    return folded(a) < folded(b);
+}
+
+} // namespace
+
+std::vector<ColumnDef> makeColumns(std::initializer_list<ColumnSpec> specs, bool systemTable)
+{
+    std::vector<ColumnDef> columns;
+    uint16_t varCount = 0;
+    uint16_t fixedOffset = 0;
+    for (const ColumnSpec& s : specs) {
+        ColumnDef c;
+        c.type = s.type;
+        c.number = static_cast<uint16_t>(columns.size());
+        c.number2 = systemTable ? 0 : c.number;
+        c.flags = s.flags;
+        c.length = s.length;
+        c.name = s.name;
+        c.sortOrder = (systemTable || s.type == kTypeText) ? 0x0409 : 0;
+        c.varIndex = varCount;
+        if (!c.isFixed()) {
+            ++varCount;
+        } else if (s.type != kTypeBoolean) {
+            c.fixedOffset = fixedOffset;
+            fixedOffset = static_cast<uint16_t>(fixedOffset + s.length);
+        }
+        columns.push_back(std::move(c));
+    }
+    return columns;
+}
+
+void sortByName(TableDef& def)
+{
+    std::stable_sort(def.columns.begin(),
+                     def.columns.end(),
+                     [](const ColumnDef& a, const ColumnDef& b) { return byName(a.name, b.name); });
+    std::stable_sort(
+        def.logicalIndexes.begin(),
+        def.logicalIndexes.end(),
+        [](const LogicalIndex& a, const LogicalIndex& b) { return byName(a.name, b.name); });
+    std::stable_sort(def.longValueMaps.begin(),
+                     def.longValueMaps.end(),
+                     [&def](const LongValueMaps& a, const LongValueMaps& b) {
+                         auto nameOf = [&def](uint16_t number) {
+                             for (const ColumnDef& c : def.columns)
+                                 if (c.number == number)
+                                     return std::u16string_view(c.name);
+                             return std::u16string_view();
+                         };
+                         return byName(nameOf(a.column), nameOf(b.column));
+                     });
+}
+
+std::vector<Cell> rowOf(const TableDef& def,
+                        std::initializer_list<std::pair<std::u16string_view, Cell>> values)
+{
+    std::vector<Cell> row(def.columns.size());
+    for (const auto& [name, value] : values) {
+        int at = def.find(name);
+        if (at < 0)
+            throw std::logic_error("no such column in a system table");
+        row[static_cast<std::size_t>(at)] = value;
+    }
+    return row;
+}
+
+std::vector<uint8_t> indexLeafPage(uint32_t owner, std::vector<std::vector<uint8_t>> entries)
+{
+    std::sort(entries.begin(), entries.end());
+    std::vector<uint8_t> page(kPageSize, 0);
+    put8(page, 0, kPageIndexLeaf);
+    put8(page, 1, 0x01);
+    put32(page, kLeafOwner, owner);
+    std::size_t at = kLeafEntries;
+    for (const auto& e : entries) {
+        if (at + e.size() > kPageSize)
+            throw std::length_error("index entries do not fit one leaf page");
+        std::copy(e.begin(), e.end(), page.begin() + static_cast<std::ptrdiff_t>(at));
+        at += e.size();
+        // One bit per entry end, counted from the first entry.
+        std::size_t bit = at - kLeafEntries;
+        page[kLeafBitmap + bit / 8] |= static_cast<uint8_t>(1u << (bit % 8));
+    }
+    put16(page, kLeafFreeSpace, static_cast<uint16_t>(kPageSize - at));
+    return page;
+}
+
+void appendLongKey(std::vector<uint8_t>& entry, int32_t value)
+{
+    // Big-endian with the sign bit flipped, so bytes sort like the numbers.
+    auto key = static_cast<uint32_t>(value) ^ 0x80000000u;
+    entry.push_back(0x7F);
+    for (int shift = 24; shift >= 0; shift -= 8)
+        entry.push_back(static_cast<uint8_t>(key >> shift));
+}
+
+void appendTextKey(std::vector<uint8_t>& entry, std::u16string_view text)
+{
+    // Sort codes of "General legacy" for the characters object names use;
+    // letters ignore case.
+    static constexpr uint8_t kLetters[26] = {0x4A, 0x4C, 0x4D, 0x4F, 0x51, 0x53, 0x55, 0x57, 0x59,
+                                             0x5B, 0x5C, 0x5E, 0x60, 0x62, 0x64, 0x66, 0x68, 0x69,
+                                             0x6B, 0x6D, 0x6F, 0x71, 0x73, 0x75, 0x76, 0x78};
+    while (!text.empty() && text.back() == u' ')
+        text.remove_suffix(1);
+    entry.push_back(0x7F);
+    for (char16_t c : text) {
+        if (c >= u'a' && c <= u'z')
+            entry.push_back(kLetters[c - u'a']);
+        else if (c >= u'A' && c <= u'Z')
+            entry.push_back(kLetters[c - u'A']);
+        else if (c >= u'0' && c <= u'9')
+            entry.push_back(static_cast<uint8_t>(0x36 + 2 * (c - u'0')));
+        else if (c == u' ')
+            entry.push_back(0x07);
+        else
+            throw std::invalid_argument("object name needs a sort code the generator lacks");
+    }
+    entry.push_back(0x01);
+    entry.push_back(0x00);
+}
+
+void appendRowPointer(std::vector<uint8_t>& entry, uint32_t page, uint8_t row)
+{
+    entry.push_back(static_cast<uint8_t>(page >> 16));
+    entry.push_back(static_cast<uint8_t>(page >> 8));
+    entry.push_back(static_cast<uint8_t>(page));
+    entry.push_back(row);
+}
+
+} // namespace mdbgen
