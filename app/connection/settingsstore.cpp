@@ -30,7 +30,7 @@ QString keyPath(const std::string& key)
 
 QtSettingsStore::QtSettingsStore(const std::string& applicationName) : m_impl(new Impl)
 {
-    m_impl->settings = std::make_unique<QSettings>(QSettings::IniFormat,
+    m_impl->settings = std::make_unique<QSettings>(QSettings::NativeFormat,
                                                    QSettings::UserScope,
                                                    QStringLiteral("Quorvane"),
                                                    QString::fromStdString(applicationName));

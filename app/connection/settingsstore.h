@@ -43,9 +43,9 @@ private:
     std::vector<std::string> m_order;
 };
 
-// QSettings in one INI-style file per user: organisation "Quorvane",
-// application = the executable's base name, group "Params". No fallbacks to
-// system-wide files, so what the program reads is what it wrote.
+// QSettings in one file per user (INI syntax, ~/.config/Quorvane/<name>.conf): organisation
+// "Quorvane", application = the executable's base name, group "Params". No fallbacks to system-wide
+// files, so what the program reads is what it wrote.
 class QtSettingsStore : public SettingsStore {
 public:
     explicit QtSettingsStore(const std::string& applicationName);
