@@ -1,0 +1,61 @@
+// A download's surroundings for tests: the simulated device on a pty reached
+// through the real libkestrune, a temp program folder with fresh copies of
+// the generated templates, an output folder, a plain-value window, recorded
+// message boxes and a fixed clock.
+#pragma once
+
+#include "fakeview.h"
+#include "logexport/exportenv.h"
+#include "recordingprompts.h"
+#include "simulator.h"
+#include "ui/formvalues.h"
+
+#include <map>
+#include <string>
+#include <vector>
+
+class KestruneApi;
+
+class FixedClock : public Clock {
+public:
+    std::tm now() const override;
+    int calls() const { return m_calls; }
+
+private:
+    mutable int m_calls = 0;
+};
+
+class DownloadRig {
+public:
+    static constexpr int kPort = 7;
+    // The name FixedClock's moment gives an export for address 1.
+    static constexpr const char* kStamp = "1_2024_03_05_14_05_09.mdb";
+
+    DownloadRig();
+    ~DownloadRig();
+
+    // False with a reason when the host has no pseudo-terminals.
+    bool start(std::string* why);
+    // Opens the port as a connect does (9600, 50 ms) and marks the link open.
+    void connect();
+    ExportEnv env();
+    KestruneApi& lib();
+
+    std::string programFolder() const { return m_root + "/program"; }
+    std::string outputFolder() const { return m_root + "/out"; }
+    std::vector<std::string> outputFiles() const;
+
+    sim::Simulator device;
+    FakeView view;
+    RecordingPrompts prompts;
+    FormValues values;
+    FixedClock clock;
+    std::vector<int> sleeps;
+
+private:
+    std::string m_root;
+};
+
+// Rows of table "LOG" of an .mdb file as mdb-export prints them, by column name.
+using Row = std::map<std::string, std::string>;
+std::vector<Row> readLogTable(const std::string& path);

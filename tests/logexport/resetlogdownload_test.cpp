@@ -1,0 +1,227 @@
+// The reset-log download against the simulated device over a pty, through the
+// real libkestrune and the real .mdb engine, with its real 50 ms pauses.
+#include "downloadrig.h"
+#include "expectedrows.h"
+#include "logexport/resetlogdownload.h"
+
+#include "connection/kestruneapi.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <memory>
+
+namespace {
+
+const std::string kSuccessName = std::string("LOG_RESET_QVR_END") + DownloadRig::kStamp;
+
+class ResetLogDownloadTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        rig = std::make_unique<DownloadRig>();
+        std::string why;
+        if (!rig->start(&why))
+            GTEST_SKIP() << "no pseudo-terminal: " << why;
+        // The window as a connect leaves it, with the data-log pointer known.
+        rig->values.PonteiroLOG = 321;
+        rig->view.setEnabled(Control::cmdGerar, true);
+        rig->view.setEnabled(Control::cmdLogReset, true);
+    }
+
+    void fillLog(uint16_t pointer)
+    {
+        rig->device.withState([&](sim::DeviceState& s) { s.fillResetLog(pointer); });
+    }
+
+    void run() { ResetLogDownload(rig->env()).cmdLogReset_Click(); }
+
+    std::string templatePath() const { return rig->programFolder() + "/LOG_RESET_QVR.mdb"; }
+
+    std::vector<sim::ResetEntry> nonBlankEntries(int slotsRead)
+    {
+        return rig->device.withState([&](sim::DeviceState& s) {
+            std::vector<sim::ResetEntry> entries;
+            for (int k = 0; k < slotsRead; ++k) {
+                if (s.resetLog[static_cast<std::size_t>(k)][4] != 0xFFFF)
+                    entries.push_back(s.resetLog[static_cast<std::size_t>(k)]);
+            }
+            return entries;
+        });
+    }
+
+    void expectRowsAre(const std::vector<Row>& rows, const std::vector<sim::ResetEntry>& entries)
+    {
+        ASSERT_EQ(rows.size(), entries.size());
+        for (std::size_t i = 0; i < rows.size(); ++i)
+            ASSERT_EQ(rowDifferences(rows[i], expectedResetRow(entries[i])), "") << "row " << i;
+    }
+
+    void expectOnlyPrompt(const std::string& text, PromptIcon icon, const std::string& title)
+    {
+        ASSERT_EQ(rig->prompts.shown.size(), 1u);
+        EXPECT_EQ(rig->prompts.shown[0].text, text);
+        EXPECT_EQ(rig->prompts.shown[0].icon, icon);
+        EXPECT_EQ(rig->prompts.shown[0].title, title);
+    }
+
+    int transactionsAt(uint16_t reg) const
+    {
+        const auto all = rig->device.transactions();
+        return static_cast<int>(
+            std::count_if(all.begin(), all.end(), [&](const auto& t) { return t.reg == reg; }));
+    }
+
+    std::unique_ptr<DownloadRig> rig;
+};
+
+TEST_F(ResetLogDownloadTest, OpensTheLinkItselfAndWritesEveryNonBlankSlot)
+{
+    fillLog(5);
+    rig->device.withState([](sim::DeviceState& s) { s.resetLog[3][25] ^= 0x0001; });
+    // A device without the data-log option: its download button stays off.
+    rig->view.setEnabled(Control::cmdGerar, false);
+    run();
+
+    expectOnlyPrompt("Dados gravados com sucesso", PromptIcon::Information, "OK");
+    EXPECT_EQ(rig->outputFiles(), std::vector<std::string>{kSuccessName});
+    const std::vector<sim::ResetEntry> entries = nonBlankEntries(78);
+    ASSERT_LT(entries.size(), 78u) << "the device should hold blank slots";
+    const std::vector<Row> rows = readLogTable(rig->outputFolder() + "/" + kSuccessName);
+    expectRowsAre(rows, entries);
+    EXPECT_EQ(rows[3].at("CRC_Valido"), "0");
+    EXPECT_EQ(rows[2].at("CRC_Valido"), "1");
+
+    // A slow reply on a loaded host costs a repeated attempt, never a skipped slot.
+    std::vector<uint16_t> selects;
+    for (const auto& t : rig->device.transactions()) {
+        if (t.function == 6 && t.reg == 19096 &&
+            (selects.empty() || selects.back() != t.countOrValue))
+            selects.push_back(t.countOrValue);
+    }
+    ASSERT_EQ(selects.size(), 78u);
+    for (uint16_t k = 0; k < 78; ++k)
+        EXPECT_EQ(selects[k], k);
+    // A pause after every select and read attempt; a yield before each read pass.
+    EXPECT_GE(rig->sleeps.size(), 156u);
+    EXPECT_EQ(static_cast<int>(rig->sleeps.size()), transactionsAt(19096) + transactionsAt(17600));
+    EXPECT_EQ(std::count(rig->sleeps.begin(), rig->sleeps.end(), 50),
+              static_cast<long>(rig->sleeps.size()));
+    EXPECT_GE(rig->view.processEventsCount, 78);
+
+    EXPECT_EQ(rig->view.text(Control::lblTexto), "Lendo registro 78 de 78... FIM");
+    EXPECT_TRUE(rig->values.PortaAberta);
+    EXPECT_EQ(rig->values.ponteiro(), 321);
+    EXPECT_EQ(rig->values.qtd_log_rst, entries.back()[3] >> 8);
+    EXPECT_FALSE(rig->view.isEnabled(Control::cmdGerar));
+    EXPECT_TRUE(rig->view.isEnabled(Control::cmdLogReset));
+    EXPECT_EQ(rig->lib().open_comm(DownloadRig::kPort), 1) << "the link should stay open";
+}
+
+TEST_F(ResetLogDownloadTest, FailureAtSlot40KeepsTheRowsSoFarAndMakesNoOutput)
+{
+    fillLog(5);
+    rig->connect();
+    sim::Faults f;
+    f.failReadsAtRegister = 17600;
+    f.failAfterReadsOfRegister = 40;
+    rig->device.setFaults(f);
+    rig->view.setText(Control::txtRetry, "1");
+    run();
+
+    expectOnlyPrompt("Erro ao ler o LOG", PromptIcon::Warning, "LOG QVR");
+    EXPECT_EQ(rig->view.text(Control::lblTexto), "Erro");
+    EXPECT_FALSE(rig->values.PortaAberta);
+    EXPECT_EQ(rig->lib().open_comm(DownloadRig::kPort), 4) << "the port was left open";
+    rig->lib().close_comm();
+    EXPECT_TRUE(rig->outputFiles().empty());
+    expectRowsAre(readLogTable(templatePath()), nonBlankEntries(40));
+    EXPECT_EQ(rig->view.processEventsCount, 40 + 10);
+    EXPECT_TRUE(rig->view.isEnabled(Control::cmdGerar));
+    EXPECT_TRUE(rig->view.isEnabled(Control::cmdLogReset));
+}
+
+TEST_F(ResetLogDownloadTest, EmptyPointerAndUnreadablePointer)
+{
+    fillLog(0);
+    rig->connect();
+    run();
+    expectOnlyPrompt("O LOG de reset está vazio!", PromptIcon::Information, "LOG QVR");
+    EXPECT_TRUE(rig->values.PortaAberta);
+    EXPECT_GE(transactionsAt(17172), 1);
+    EXPECT_EQ(transactionsAt(19096), 0);
+    EXPECT_TRUE(rig->outputFiles().empty());
+    EXPECT_TRUE(rig->view.enableLog.size() == 2u) << "only the fixture's own calls";
+
+    // A silent device: six passes of the attempt count, then the link closes.
+    rig->prompts.shown.clear();
+    rig->device.clearTransactions();
+    sim::Faults f;
+    f.failReadsAtRegister = 17172;
+    rig->device.setFaults(f);
+    rig->view.setText(Control::txtRetry, "2");
+    run();
+    expectOnlyPrompt("Erro ao ler o LOG", PromptIcon::Warning, "LOG QVR");
+    EXPECT_EQ(transactionsAt(17172), 12);
+    EXPECT_FALSE(rig->values.PortaAberta);
+    EXPECT_EQ(rig->lib().open_comm(DownloadRig::kPort), 4) << "the port was left open";
+    rig->lib().close_comm();
+}
+
+TEST_F(ResetLogDownloadTest, OpeningProblemsAreToldAndLeaveTheLinkClosed)
+{
+    fillLog(5);
+    // A port number that leads nowhere.
+    std::filesystem::create_symlink("/nonexistent/tty", rig->programFolder() + "/../ports/com9");
+    rig->view.setText(Control::txtCOM, "9");
+    run();
+    expectOnlyPrompt("Erro ao abrir porta COM.", PromptIcon::Warning, "Erro");
+    EXPECT_FALSE(rig->values.PortaAberta);
+
+    // Texts that are no numbers stop before anything is opened.
+    rig->view.setText(Control::txtCOM, std::to_string(DownloadRig::kPort));
+    for (auto [field, value] : {std::pair{Control::txtCOM, "7a"}, {Control::cboBaudRate, "96OO"}}) {
+        const std::string previous = rig->view.text(field);
+        rig->view.setText(field, value);
+        rig->prompts.shown.clear();
+        run();
+        expectOnlyPrompt("13 - Type mismatch", PromptIcon::Warning, "");
+        EXPECT_FALSE(rig->values.PortaAberta);
+        EXPECT_TRUE(rig->view.isEnabled(Control::cmdLogReset));
+        EXPECT_TRUE(rig->view.isEnabled(Control::cmdGerar));
+        rig->view.setText(field, previous);
+    }
+    EXPECT_EQ(rig->lib().open_comm(DownloadRig::kPort), 4);
+    rig->lib().close_comm();
+
+    // A rate the port refuses ends like the connect: closed, nothing said.
+    rig->view.setText(Control::cboBaudRate, "0");
+    rig->prompts.shown.clear();
+    run();
+    EXPECT_TRUE(rig->prompts.shown.empty());
+    EXPECT_FALSE(rig->values.PortaAberta);
+    EXPECT_EQ(rig->lib().open_comm(DownloadRig::kPort), 4) << "the port was left open";
+    rig->lib().close_comm();
+    EXPECT_TRUE(rig->device.transactions().empty());
+}
+
+TEST_F(ResetLogDownloadTest, MissingTemplateIsToldAndLeavesTheButtonsOn)
+{
+    fillLog(5);
+    rig->connect();
+    std::filesystem::remove(templatePath());
+    rig->view.setText(Control::lblTexto, "x");
+    run();
+    ASSERT_EQ(rig->prompts.shown.size(), 1u);
+    const RecordedPrompt p = rig->prompts.shown[0];
+    EXPECT_EQ(p.icon, PromptIcon::Warning);
+    EXPECT_NE(p.text.find(" - "), std::string::npos) << p.text;
+    EXPECT_EQ(rig->view.text(Control::lblTexto), "x ERRO");
+    EXPECT_TRUE(rig->view.isEnabled(Control::cmdGerar));
+    EXPECT_TRUE(rig->view.isEnabled(Control::cmdLogReset));
+    EXPECT_TRUE(rig->values.PortaAberta);
+    EXPECT_TRUE(rig->outputFiles().empty());
+}
+
+} // namespace
