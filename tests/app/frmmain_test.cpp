@@ -11,6 +11,7 @@
 #include "ui/textbox.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -206,8 +207,9 @@ private slots:
         for (std::size_t i = 0; i + 1 < std::size(order); ++i) {
             QWidget* from = m_window->findChild<QWidget*>(order[i]);
             QWidget* next = from->nextInFocusChain();
-            // Composite widgets (the editable list) put their inner edit in the chain.
-            while (next && next->parentWidget() == from)
+            // Labels sit in the chain without taking focus; composite widgets
+            // (the editable list) put their inner edit there too.
+            while (next && (next->parentWidget() == from || !(next->focusPolicy() & Qt::TabFocus)))
                 next = next->nextInFocusChain();
             QCOMPARE(next ? next->objectName() : QString(), QString::fromLatin1(order[i + 1]));
         }
