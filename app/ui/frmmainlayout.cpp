@@ -36,10 +36,13 @@ QFont buttonFont()
 
 void paintText(QWidget* w, const QColor& colour)
 {
+    // Active and inactive only: a disabled control keeps the style's grey.
     QPalette p = w->palette();
-    p.setColor(QPalette::Text, colour);
-    p.setColor(QPalette::WindowText, colour);
-    p.setColor(QPalette::ButtonText, colour);
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+        p.setColor(group, QPalette::Text, colour);
+        p.setColor(group, QPalette::WindowText, colour);
+        p.setColor(group, QPalette::ButtonText, colour);
+    }
     w->setPalette(p);
 }
 

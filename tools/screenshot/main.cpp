@@ -1,0 +1,104 @@
+// logqvr-screenshot OUT.png: the main window, connected to a simulated device
+// after one poll tick, drawn offscreen into a PNG. For looking at the layout
+// without a display.
+#include "connection/dynamickestrune.h"
+#include "connection/settingsstore.h"
+#include "logexport/exportenv.h"
+#include "simulator.h"
+#include "ui/folderpicker.h"
+#include "ui/frmmain.h"
+#include "ui/prompts.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QEventLoop>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+constexpr int kPort = 5;
+
+// Boxes go to stderr: a screenshot run must never wait for a click.
+class PrintedPrompts : public Prompts {
+public:
+    void show(const std::string& text, PromptIcon, const std::string& title) override
+    {
+        std::fprintf(stderr, "[%s] %s\n", title.c_str(), text.c_str());
+    }
+};
+
+class NoFolders : public FolderPicker {
+public:
+    std::optional<std::string> chooseFolder(const std::string&) override { return std::nullopt; }
+};
+
+void waitMs(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s OUT.png\n", argv[0]);
+        return 2;
+    }
+    if (!std::getenv("QT_QPA_PLATFORM"))
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication app(argc, argv);
+
+    QTemporaryDir ports;
+    if (!ports.isValid()) {
+        std::fprintf(stderr, "cannot create a temporary folder\n");
+        return 1;
+    }
+    ::setenv("KESTRUNE_PORTS", ports.path().toLocal8Bit().constData(), 1);
+    sim::Simulator device;
+    std::string error;
+    if (!device.start(&error) || !device.linkAsPort(ports.path().toStdString(), kPort, &error)) {
+        std::fprintf(stderr, "simulator: %s\n", error.c_str());
+        return 1;
+    }
+    device.withState([](sim::DeviceState& s) {
+        s.logPointer = 1234;
+        return 0;
+    });
+
+    MemorySettingsStore store;
+    store.setValue(settingskey::kCom, std::to_string(kPort));
+    store.setValue(settingskey::kTimeout, "200");
+    store.setValue(settingskey::kRetries, "3");
+    store.setValue(settingskey::kCaminho, QDir::homePath().toStdString() + "/Logs/");
+    DynamicKestrune lib;
+    PrintedPrompts prompts;
+    NoFolders folders;
+    SystemClock clock;
+    FrmMain window(FrmMainDeps{lib,
+                               prompts,
+                               store,
+                               folders,
+                               clock,
+                               QCoreApplication::applicationDirPath().toStdString(),
+                               [](int) {}});
+    window.show();
+    window.findChild<QPushButton*>("cmdOK")->click();
+    waitMs(700); // one poll tick writes the status lines
+
+    const bool saved = window.grab().save(QString::fromLocal8Bit(argv[1]), "PNG");
+    window.close();
+    if (!saved) {
+        std::fprintf(stderr, "cannot write %s\n", argv[1]);
+        return 1;
+    }
+    return 0;
+}
