@@ -1,0 +1,166 @@
+// The whole window against the simulated device through the real library:
+// connect by click, the poll tick, both downloads wired to their buttons,
+// and disconnect.
+#include "connection/dynamickestrune.h"
+#include "connection/settingsstore.h"
+#include "logexport/exportenv.h"
+#include "recordingprompts.h"
+#include "simulator.h"
+#include "ui/folderpicker.h"
+#include "ui/frmmain.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <cstdlib>
+
+namespace {
+
+constexpr int kPort = 6;
+
+class NoFolders : public FolderPicker {
+public:
+    std::optional<std::string> chooseFolder(const std::string&) override { return std::nullopt; }
+};
+
+bool shown(const RecordingPrompts& prompts, const std::string& text)
+{
+    for (const auto& p : prompts.shown)
+        if (p.text == text)
+            return true;
+    return false;
+}
+
+} // namespace
+
+class WindowSimTest : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    sim::Simulator m_sim;
+    DynamicKestrune m_lib;
+    RecordingPrompts m_prompts;
+    MemorySettingsStore m_store;
+    NoFolders m_folders;
+    SystemClock m_clock;
+    std::unique_ptr<FrmMain> m_window;
+
+    QString outDir() const { return m_dir.filePath("out"); }
+
+    void click(const char* name)
+    {
+        auto* button = m_window->findChild<QPushButton*>(name);
+        QVERIFY(button);
+        QVERIFY(button->isEnabled());
+        QTest::mouseClick(button, Qt::LeftButton);
+    }
+
+    QStringList outputs(const QString& prefix) const
+    {
+        return QDir(outDir()).entryList({prefix + "*.mdb"}, QDir::Files);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        std::string error;
+        if (!m_sim.start(&error))
+            QSKIP(qPrintable("no pseudo-terminal on this host: " + QString::fromStdString(error)));
+        const QString ports = m_dir.filePath("ports");
+        ::setenv("KESTRUNE_PORTS", ports.toLocal8Bit().constData(), 1);
+        QVERIFY(m_sim.linkAsPort(ports.toStdString(), kPort, &error));
+        m_sim.withState([](sim::DeviceState& s) {
+            s.fillDataLog(100);
+            s.fillResetLog(10);
+            return 0;
+        });
+
+        // The downloads fill the templates in place: work on copies.
+        const QString prog = m_dir.filePath("prog");
+        QVERIFY(QDir().mkpath(prog));
+        QVERIFY(QDir().mkpath(outDir()));
+        for (const char* name : {"LOG_QVR.mdb", "LOG_RESET_QVR.mdb"})
+            QVERIFY(QFile::copy(QCoreApplication::applicationDirPath() + "/" + name,
+                                prog + "/" + name));
+
+        m_store.setValue("COM", std::to_string(kPort));
+        m_store.setValue("Timeout", "50");
+        m_store.setValue("Retries", "2");
+        m_store.setValue("Caminho", outDir().toStdString() + "/");
+        m_window = std::make_unique<FrmMain>(
+            FrmMainDeps{m_lib, m_prompts, m_store, m_folders, m_clock, prog.toStdString(), [](int) {
+                        }});
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    }
+
+    void connectByClickAndPoll()
+    {
+        click("cmdOK");
+        QVERIFY(m_prompts.shown.empty());
+        QCOMPARE(m_window->text(Control::cmdOK), std::string("Desconectar"));
+        QVERIFY(m_window->values().PortaAberta);
+        auto* status = m_window->findChild<QLabel*>("lblStatus");
+        QTRY_COMPARE_WITH_TIMEOUT(status->text(),
+                                  QStringLiteral("Conectado. Firmware v1.24 Release 4"),
+                                  3000);
+        QCOMPARE(m_window->findChild<QLabel*>("lblNS")->text(),
+                 QString::fromUtf8("Número de Série: 012345"));
+        QVERIFY(!m_window->isEnabled(Control::txtCOM));
+        QCOMPARE(m_store.value("COM"), std::optional<std::string>(std::to_string(kPort)));
+    }
+
+    void dataLogDownloadRunsFromItsButton()
+    {
+        m_window->setText(Control::txtUltimos, "5");
+        QVERIFY(m_window->isChecked(Control::optUltimos));
+        m_sim.clearTransactions();
+        click("cmdGerar");
+        QVERIFY2(shown(m_prompts, "Dados gravados com sucesso"),
+                 m_prompts.shown.empty() ? "no box" : m_prompts.shown.back().text.c_str());
+        const QStringList files = outputs("LOG_QVR_END1_");
+        QCOMPARE(files.size(), 1);
+        QVERIFY(m_window->timer1().isActive());
+        QVERIFY(m_window->isEnabled(Control::cmdGerar));
+        const std::vector<int> served = m_sim.servedRecords();
+        QCOMPARE(served, (std::vector<int>{96, 97, 98, 99, 100}));
+    }
+
+    void resetLogDownloadRunsFromItsButton()
+    {
+        m_prompts.shown.clear();
+        click("cmdLogReset");
+        QVERIFY2(shown(m_prompts, "Dados gravados com sucesso"),
+                 m_prompts.shown.empty() ? "no box" : m_prompts.shown.back().text.c_str());
+        QCOMPARE(outputs("LOG_RESET_QVR_END1_").size(), 1);
+        QVERIFY(m_window->isEnabled(Control::cmdLogReset));
+    }
+
+    void disconnectByClick()
+    {
+        click("cmdOK");
+        QCOMPARE(m_window->text(Control::cmdOK), std::string("Conectar"));
+        QVERIFY(!m_window->values().PortaAberta);
+        QVERIFY(!m_window->isEnabled(Control::cmdGerar));
+        QTRY_COMPARE_WITH_TIMEOUT(m_window->findChild<QLabel*>("lblStatus")->text(),
+                                  QStringLiteral("Desconectado."),
+                                  3000);
+        QVERIFY(m_window->isEnabled(Control::txtCOM));
+    }
+
+    void cleanupTestCase()
+    {
+        if (m_window)
+            m_window->close();
+        m_window.reset();
+    }
+};
+
+QTEST_MAIN(WindowSimTest)
+#include "windowsim_test.moc"
