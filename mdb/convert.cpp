@@ -57,7 +57,10 @@ bool parseNumber(std::string_view text, double& out)
     }
     if (i != text.size())
         return false;
-    std::string normal = (text.front() == '.' ? "0" : "") + std::string(text);
+    std::string normal;
+    if (text.front() == '.')
+        normal.push_back('0');
+    normal.append(text);
     double v = 0;
     auto [end, ec] = std::from_chars(normal.data(), normal.data() + normal.size(), v);
     if (ec == std::errc::result_out_of_range)

@@ -19,9 +19,34 @@ std::vector<uint8_t> emptyDataPage(uint32_t owner)
     return page;
 }
 
+std::vector<uint8_t> clearedDataPage(uint32_t owner)
+{
+    std::vector<uint8_t> page = emptyDataPage(owner);
+    put16(page, kDataRowCount, 1);
+    put16(page, kDataRowTable, static_cast<uint16_t>(kPageSize | kRowDeleted | kRowLookup));
+    put16(page, kDataFreeSpace, static_cast<uint16_t>(kEmptyDataPageFree - 2));
+    return page;
+}
+
+bool isClearedDataPage(std::span<const uint8_t> page)
+{
+    return dataRowCount(page) == 1 &&
+           get16(page, kDataRowTable) == (kPageSize | kRowDeleted | kRowLookup) &&
+           dataFreeSpace(page) == kEmptyDataPageFree - 2;
+}
+
 uint16_t dataRowCount(std::span<const uint8_t> page)
 {
     return get16(page, kDataRowCount);
+}
+
+uint16_t dataLiveRows(std::span<const uint8_t> page)
+{
+    uint16_t live = 0;
+    for (uint16_t r = 0; r < dataRowCount(page); ++r)
+        if (!dataRowSlot(page, r).deleted)
+            ++live;
+    return live;
 }
 uint16_t dataFreeSpace(std::span<const uint8_t> page)
 {

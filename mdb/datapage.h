@@ -11,7 +11,15 @@ namespace mdb {
 
 std::vector<uint8_t> emptyDataPage(uint32_t owner);
 
+// An owned page emptied by a clear: one deleted slot of no bytes, the state
+// Access leaves a page in when it compacts away its last row. A page with no
+// slot at all would make mdbtools read a phantom row from it.
+std::vector<uint8_t> clearedDataPage(uint32_t owner);
+bool isClearedDataPage(std::span<const uint8_t> page);
+
 uint16_t dataRowCount(std::span<const uint8_t> page);
+// Slots that hold a row (neither flag bit set).
+uint16_t dataLiveRows(std::span<const uint8_t> page);
 uint16_t dataFreeSpace(std::span<const uint8_t> page);
 uint32_t dataOwner(std::span<const uint8_t> page);
 

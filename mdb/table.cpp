@@ -28,7 +28,7 @@ Table::Table(PageStore& store, uint32_t tdefPage)
             if (!slot.deleted)
                 m_initialRows.push_back({p, r});
         }
-        if (dataRowCount(page) > 0 || m_cursor == 0)
+        if (dataLiveRows(page) > 0 || m_cursor == 0)
             m_cursor = p;
         m_pages.emplace(p, std::move(page));
     }
@@ -59,7 +59,11 @@ std::vector<Cell> Table::read(RowId id) const
     auto it = m_pages.find(id.page);
     if (it == m_pages.end())
         throw FormatError("row on a page the table does not own");
+    if (id.row >= dataRowCount(it->second))
+        throw jetError(kErrRecordDeleted);
     RowSlot slot = dataRowSlot(it->second, id.row);
+    if (slot.deleted)
+        throw jetError(kErrRecordDeleted);
     return decodeRow(
         m_def,
         std::span<const uint8_t>(it->second).subspan(slot.start, slot.end - slot.start));
@@ -156,7 +160,7 @@ uint32_t Table::pageForRow(std::size_t rowBytes)
         return m_cursor;
     // Pages emptied by a clear are reused in order before the file grows.
     for (auto it = m_pages.upper_bound(m_cursor); it != m_pages.end(); ++it)
-        if (dataRowCount(it->second) == 0)
+        if (dataLiveRows(it->second) == 0 && fits(it->second))
             return it->first;
     return 0;
 }
@@ -199,7 +203,8 @@ RowId Table::append(std::span<const Cell> values)
 void Table::remove(RowId id)
 {
     std::vector<uint8_t> page = cachedPage(id.page);
-    if (dataRowSlot(page, id.row).deleted)
+    // A row of a page emptied by a clear is as gone as a flagged one.
+    if (id.row >= dataRowCount(page) || dataRowSlot(page, id.row).deleted)
         throw jetError(kErrRecordDeleted);
     dataMarkDeleted(page, id.row);
     m_store.writePage(id.page, page);
@@ -213,11 +218,11 @@ void Table::remove(RowId id)
 void Table::resetPages()
 {
     for (auto& [number, page] : m_pages) {
-        if (dataRowCount(page) == 0)
+        if (isClearedDataPage(page))
             continue;
-        std::vector<uint8_t> empty = emptyDataPage(m_tdefPage);
-        m_store.writePage(number, empty);
-        page = std::move(empty);
+        std::vector<uint8_t> cleared = clearedDataPage(m_tdefPage);
+        m_store.writePage(number, cleared);
+        page = std::move(cleared);
     }
     if (!m_pages.empty()) {
         m_cursor = m_pages.begin()->first;

@@ -25,17 +25,18 @@ UsageMap decodeUsageMap(std::span<const uint8_t> row)
 
 std::vector<uint8_t> encodeUsageMap(const UsageMap& map)
 {
-    std::vector<uint8_t> out;
-    out.push_back(map.type);
     if (map.type == kMapInline) {
-        out.resize(5);
+        std::vector<uint8_t> out(5 + map.bitmap.size(), 0);
+        out[0] = map.type;
         put32(out, 1, map.start);
-        out.insert(out.end(), map.bitmap.begin(), map.bitmap.end());
-    } else {
-        out.resize(1 + 4 * map.mapPages.size());
-        for (std::size_t i = 0; i < map.mapPages.size(); ++i)
-            put32(out, 1 + 4 * i, map.mapPages[i]);
+        for (std::size_t i = 0; i < map.bitmap.size(); ++i)
+            out[5 + i] = map.bitmap[i];
+        return out;
     }
+    std::vector<uint8_t> out(1 + 4 * map.mapPages.size(), 0);
+    out[0] = map.type;
+    for (std::size_t i = 0; i < map.mapPages.size(); ++i)
+        put32(out, 1 + 4 * i, map.mapPages[i]);
     return out;
 }
 

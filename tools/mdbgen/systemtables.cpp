@@ -27,6 +27,16 @@ bool byName(std::u16string_view a, std::u16string_view b)
     return folded(a) < folded(b);
 }
 
+// Plain unsigned byte order, the order of index entries.
+bool bytesBefore(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b)
+{
+    std::size_t n = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < n; ++i)
+        if (a[i] != b[i])
+            return a[i] < b[i];
+    return a.size() < b.size();
+}
+
 } // namespace
 
 std::vector<ColumnDef> makeColumns(std::initializer_list<ColumnSpec> specs, bool systemTable)
@@ -92,7 +102,7 @@ std::vector<Cell> rowOf(const TableDef& def,
 
 std::vector<uint8_t> indexLeafPage(uint32_t owner, std::vector<std::vector<uint8_t>> entries)
 {
-    std::sort(entries.begin(), entries.end());
+    std::sort(entries.begin(), entries.end(), bytesBefore);
     std::vector<uint8_t> page(kPageSize, 0);
     put8(page, 0, kPageIndexLeaf);
     put8(page, 1, 0x01);

@@ -363,13 +363,18 @@ std::vector<uint8_t> buildTemplate(std::span<const LogColumn> columns,
         {kTables, kSidInheritingB, 1048319, true},
         {kRelationships, kSidInheritingB, 1048575, true},
     };
-    std::set<std::vector<uint8_t>> tableSids;
-    std::vector<std::vector<uint8_t>> sidOrder;
-    for (const Ace& a : aces)
-        if (a.object == kTables && tableSids.insert(a.sid).second)
-            sidOrder.push_back(a.sid);
-    for (const auto& sid : sidOrder)
-        aces.push_back({kPgLogDef, sid, kFullRights, false});
+    std::vector<const std::vector<uint8_t>*> tableSids;
+    for (const Ace& a : aces) {
+        bool seen = std::any_of(tableSids.begin(),
+                                tableSids.end(),
+                                [&a](const std::vector<uint8_t>* sid) { return *sid == a.sid; });
+        if (a.object == kTables && !seen)
+            tableSids.push_back(&a.sid);
+    }
+    std::vector<Ace> logAces;
+    for (const std::vector<uint8_t>* sid : tableSids)
+        logAces.push_back({kPgLogDef, *sid, kFullRights, false});
+    aces.insert(aces.end(), logAces.begin(), logAces.end());
 
     TableDef objects = catalogDef();
     TableDef acl = acesDef();

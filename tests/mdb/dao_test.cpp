@@ -1,0 +1,251 @@
+// The DAO-like face on real files, used the way the two downloads use it.
+#include "mdb/dao.h"
+#include "templatebuilder.h"
+#include "testfiles.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <memory>
+
+using namespace mdb;
+
+namespace {
+
+int errorNumber(const std::function<void()>& f)
+{
+    try {
+        f();
+    } catch (const Error& e) {
+        return e.number();
+    }
+    return 0;
+}
+
+// The table-clearing routine of the downloads: each step's error is ignored.
+void clearTable(Recordset& rs)
+{
+    auto attempt = [](auto&& f) {
+        try {
+            f();
+        } catch (const Error&) {
+        }
+    };
+    attempt([&] { rs.MoveFirst(); });
+    while (!rs.Eof()) {
+        attempt([&] { rs.Delete(); });
+        attempt([&] { rs.MoveLast(); });
+        attempt([&] { rs.MoveFirst(); });
+    }
+}
+
+void addResetRow(Recordset& rs, int n)
+{
+    rs.AddNew();
+    rs.Fields("Data") = std::string("05/03/24");
+    rs.Fields("Hora") = std::string("14:05:09");
+    rs.Fields("UTC") = int16_t{-128};
+    rs.Fields("Versao Firmware") = int32_t{n};
+    rs.Fields("PC") = std::string("0x0001 | 2A3C");
+    rs.Fields("CRC") = int32_t{65535};
+    rs.Fields("CRC_Valido") = int16_t{1};
+    rs.Update();
+}
+
+std::vector<std::string> exportLines(const std::string& path)
+{
+    std::string command = std::string(LOGQVR_MDB_EXPORT) + " " + path + " LOG 2>&1";
+    std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(command.c_str(), "r"), ::pclose);
+    std::vector<std::string> lines;
+    char line[8192];
+    while (pipe && std::fgets(line, sizeof line, pipe.get()))
+        lines.emplace_back(line);
+    return lines;
+}
+
+class Template : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_data = m_dir.file("LOG_QVR.mdb");
+        m_reset = m_dir.file("LOG_RESET_QVR.mdb");
+        mdbtest::writeBytes(m_data, mdbgen::buildTemplate(mdbgen::dataLogColumns()));
+        mdbtest::writeBytes(m_reset, mdbgen::buildTemplate(mdbgen::resetLogColumns()));
+    }
+    std::unique_ptr<Database> open(const std::string& path)
+    {
+        return dbEngine().OpenDatabase(path, false, false, ";PWD=");
+    }
+    mdbtest::TempDir m_dir;
+    std::string m_data;
+    std::string m_reset;
+};
+
+} // namespace
+
+TEST_F(Template, OpenFailuresCarryJetNumbers)
+{
+    EXPECT_EQ(errorNumber([&] { open(m_dir.file("missing.mdb")); }), 3024);
+    EXPECT_EQ(errorNumber([&] { open(m_dir.path()); }), 3024);
+    EXPECT_EQ(errorNumber([&] { dbEngine().OpenDatabase(m_data, false, false, ";PWD=secret"); }),
+              3031);
+
+    std::string garbage = m_dir.file("garbage.mdb");
+    mdbtest::writeBytes(garbage, std::vector<uint8_t>(3 * 4096, 0x5A));
+    EXPECT_EQ(errorNumber([&] { open(garbage); }), 3343);
+    auto bytes = mdbtest::readBytes(m_data);
+    bytes.resize(bytes.size() - 100);
+    mdbtest::writeBytes(garbage, bytes);
+    EXPECT_EQ(errorNumber([&] { open(garbage); }), 3343);
+    mdbtest::writeBytes(garbage, {});
+    EXPECT_EQ(errorNumber([&] { open(garbage); }), 3343);
+
+    auto db = open(m_data);
+    EXPECT_EQ(errorNumber([&] { db->OpenRecordset("LOGS"); }), 3078);
+    auto rs = db->OpenRecordset("LOG");
+    EXPECT_EQ(errorNumber([&] { rs->Fields("Nada"); }), 3265);
+    EXPECT_EQ(errorNumber([&] { rs->Fields("motivo gravação"); }), 0); // names ignore case
+}
+
+TEST_F(Template, DamagedTableRaisesInsteadOfCrashing)
+{
+    auto bytes = mdbtest::readBytes(m_data);
+    bytes[19 * 4096 + 45] = 0xFF; // column count of LOG
+    bytes[19 * 4096 + 46] = 0x7F;
+    mdbtest::writeBytes(m_data, bytes);
+    auto db = open(m_data);
+    EXPECT_EQ(errorNumber([&] { db->OpenRecordset("LOG"); }), 3049);
+}
+
+TEST_F(Template, AddNewStartsNullAndUpdateStoresTheRow)
+{
+    auto db = open(m_reset);
+    auto rs = db->OpenRecordset("LOG");
+    EXPECT_TRUE(rs->Eof());
+    EXPECT_EQ(errorNumber([&] { rs->MoveFirst(); }), 3021);
+    EXPECT_EQ(errorNumber([&] { rs->Fields("CRC") = int32_t{1}; }), 3020);
+    EXPECT_EQ(errorNumber([&] { rs->Update(); }), 3020);
+    EXPECT_EQ(errorNumber([&] { rs->Fields("CRC").value(); }), 3021);
+
+    rs->AddNew();
+    EXPECT_TRUE(std::holds_alternative<std::monostate>(rs->Fields("PC").value()));
+    rs->Fields("Versao Firmware") = std::string("123");
+    EXPECT_EQ(std::get<int32_t>(rs->Fields("Versao Firmware").value()), 123);
+    EXPECT_EQ(errorNumber([&] { rs->Fields("UTC") = std::string("abc"); }), 3421);
+    EXPECT_EQ(errorNumber([&] { rs->Fields("UTC") = int32_t{40000}; }), 3349);
+    EXPECT_EQ(errorNumber([&] { rs->Fields("RCON") = std::string(51, 'x'); }), 3163);
+    rs->Update();
+    rs->MoveFirst();
+    EXPECT_FALSE(rs->Eof());
+    EXPECT_EQ(std::get<int32_t>(rs->Fields("Versao Firmware").value()), 123);
+    EXPECT_TRUE(std::holds_alternative<std::monostate>(rs->Fields("UTC").value()));
+}
+
+TEST_F(Template, ClosingTheDatabaseClosesItsRecordsets)
+{
+    auto db = open(m_reset);
+    auto rs = db->OpenRecordset("LOG");
+    addResetRow(*rs, 1);
+    db->Close();
+    EXPECT_EQ(errorNumber([&] { rs->AddNew(); }), 3420);
+    EXPECT_EQ(errorNumber([&] { rs->Eof(); }), 3420);
+    EXPECT_EQ(errorNumber([&] { rs->Close(); }), 3420);
+    EXPECT_EQ(errorNumber([&] { db->Close(); }), 3420);
+    EXPECT_EQ(errorNumber([&] { db->OpenRecordset("LOG"); }), 3420);
+
+    auto again = open(m_reset);
+    auto rows = again->OpenRecordset("LOG");
+    rows->MoveFirst();
+    EXPECT_EQ(std::get<int32_t>(rows->Fields("Versao Firmware").value()), 1);
+}
+
+TEST_F(Template, ClearingThenFillingGivesWhatMdbtoolsExports)
+{
+    {
+        auto db = open(m_reset);
+        auto rs = db->OpenRecordset("LOG");
+        clearTable(*rs); // an empty table ends at once
+        for (int n = 1; n <= 300; ++n)
+            addResetRow(*rs, n);
+        rs->Close();
+        db->Close();
+    }
+    {
+        auto db = open(m_reset);
+        auto rs = db->OpenRecordset("LOG");
+        rs->MoveFirst();
+        EXPECT_EQ(std::get<int32_t>(rs->Fields("Versao Firmware").value()), 1);
+        rs->MoveLast();
+        EXPECT_EQ(std::get<int32_t>(rs->Fields("Versao Firmware").value()), 300);
+        clearTable(*rs);
+        EXPECT_TRUE(rs->Eof());
+        addResetRow(*rs, 7);
+        addResetRow(*rs, 8);
+        db->Close();
+    }
+    if (::access(LOGQVR_MDB_EXPORT, X_OK) != 0)
+        GTEST_SKIP() << "mdb-export not installed";
+    std::vector<std::string> lines = exportLines(m_reset);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[1],
+              "\"05/03/24\",\"14:05:09\",-128,,7,,,,,,,,,,,,,,,\"0x0001 | 2A3C\",,,,,,65535,1\n");
+    EXPECT_EQ(lines[2].substr(0, 33), "\"05/03/24\",\"14:05:09\",-128,,8,,,,");
+}
+
+TEST_F(Template, RepeatedFullExportsDoNotGrowTheFile)
+{
+    std::vector<std::uintmax_t> sizes;
+    for (int cycle = 0; cycle < 3; ++cycle) {
+        auto db = open(m_data);
+        auto rs = db->OpenRecordset("LOG");
+        clearTable(*rs);
+        for (int n = 0; n < 10380; ++n) {
+            rs->AddNew();
+            rs->Fields("Data") = std::string("05/03/24");
+            rs->Fields("Motivo Gravação") = std::string("| Tempo| Alarmes| Erros| Relés| Reset");
+            rs->Fields("TAMB") = -0.1;
+            rs->Fields("CRC") = int32_t{n};
+            rs->Update();
+        }
+        rs->Close();
+        db->Close();
+        sizes.push_back(std::filesystem::file_size(m_data));
+    }
+    EXPECT_EQ(sizes[1], sizes[0]);
+    EXPECT_EQ(sizes[2], sizes[1]);
+    EXPECT_LT(sizes[2], 4u * 1024 * 1024);
+    if (::access(LOGQVR_MDB_EXPORT, X_OK) == 0) {
+        EXPECT_EQ(exportLines(m_data).size(), 10381u);
+    }
+}
+
+TEST_F(Template, ReadOnlyAndExclusiveOpens)
+{
+    auto ro = dbEngine().OpenDatabase(m_reset, false, true, ";PWD=");
+    auto rs = ro->OpenRecordset("LOG");
+    rs->AddNew();
+    EXPECT_EQ(errorNumber([&] { rs->Update(); }), 3027);
+    ro->Close();
+
+    auto exclusive = dbEngine().OpenDatabase(m_reset, true, false, ";PWD=");
+    EXPECT_EQ(errorNumber([&] { open(m_reset); }), 3051);
+    exclusive->Close();
+    EXPECT_EQ(errorNumber([&] { open(m_reset); }), 0);
+}
+
+TEST_F(Template, CopyReplacesAndFailuresLeaveNoFile)
+{
+    std::string out = m_dir.file("LOG_QVR_END1_2024_03_05_14_05_09.mdb");
+    mdbtest::writeBytes(out, std::vector<uint8_t>(10, 1));
+    copyDatabase(m_data, out);
+    EXPECT_EQ(mdbtest::readBytes(out), mdbtest::readBytes(m_data));
+
+    std::string missingFolder = m_dir.file("nope/LOG_QVR_END1.mdb");
+    EXPECT_EQ(errorNumber([&] { copyDatabase(m_data, missingFolder); }), 3044);
+    EXPECT_EQ(errorNumber([&] { copyDatabase(m_dir.file("absent.mdb"), out); }), 3024);
+    EXPECT_EQ(mdbtest::readBytes(out), mdbtest::readBytes(m_data));
+    std::size_t entries = 0;
+    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(m_dir.path()))
+        ++entries;
+    EXPECT_EQ(entries, 3u) << "a temporary file was left behind";
+}
