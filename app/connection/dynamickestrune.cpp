@@ -4,7 +4,9 @@
 
 #include <dlfcn.h>
 
+#include <filesystem>
 #include <string>
+#include <system_error>
 #include <utility>
 
 // Function pointer types taken from the library's own header, so a change of
@@ -40,6 +42,27 @@ DynamicKestrune::~DynamicKestrune()
     delete m_entries;
 }
 
+namespace {
+
+// dlopen honours the RUNPATH of its caller; when a sanitizer runtime
+// intercepts dlopen the caller is that runtime, and $ORIGIN is lost. The
+// executable's own folder is where $ORIGIN points, so look there directly.
+void* openBesideExecutable(const std::string& name)
+{
+    if (name.find('/') != std::string::npos)
+        return nullptr;
+    std::error_code error;
+    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error)
+        return nullptr;
+    void* handle = dlopen((exe.parent_path() / name).c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!handle)
+        dlerror();
+    return handle;
+}
+
+} // namespace
+
 void* DynamicKestrune::bind(const char* exportName)
 {
     // Each export opens the library itself at its first call; dlopen counts
@@ -47,16 +70,21 @@ void* DynamicKestrune::bind(const char* exportName)
     void* handle = dlopen(m_libraryName.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!handle) {
         const char* why = dlerror();
-        throw BindError("Cannot load the library " + m_libraryName + " for " + exportName + ": " +
-                        (why ? why : "unknown reason"));
+        const std::string reason = why ? why : "unknown reason";
+        handle = openBesideExecutable(m_libraryName);
+        if (!handle)
+            throw BindError("Cannot load the library " + m_libraryName + " for " + exportName +
+                            ": " + reason);
     }
     dlerror();
     void* symbol = dlsym(handle, exportName);
     if (!symbol) {
+        // Copy the reason first: dlclose frees the loader's error text.
         const char* why = dlerror();
+        const std::string reason = why ? why : "null entry";
         dlclose(handle);
         throw BindError("Export " + std::string(exportName) + " not found in " + m_libraryName +
-                        ": " + (why ? why : "null entry"));
+                        ": " + reason);
     }
     return symbol;
 }
