@@ -14,6 +14,7 @@
 #include <map>
 #include <sys/file.h>
 #include <unistd.h>
+#include <unordered_map>
 #include <vector>
 
 namespace mdb {
@@ -136,6 +137,9 @@ protected:
     int columnIndex(std::string_view name) const override
     {
         check();
+        // The downloads name 42 columns per row; remember the exact spellings.
+        if (auto it = m_names.find(std::string(name)); it != m_names.end())
+            return it->second;
         int index = -1;
         try {
             index = m_table->def().find(utf8ToUtf16(name));
@@ -143,6 +147,7 @@ protected:
         }
         if (index < 0)
             throw jetError(kErrItemNotFound);
+        m_names.emplace(name, index);
         return index;
     }
 
@@ -198,6 +203,7 @@ private:
     bool m_editing = false;
     bool m_closed = false;
     std::vector<Cell> m_newRow;
+    mutable std::unordered_map<std::string, int> m_names;
 };
 
 class DatabaseImpl : public Database {
