@@ -155,6 +155,11 @@ const FaultCase kFaults[] = {
     {"UnusedPageAppended", [](Bytes& b) { b.resize(b.size() + kPage, 0); }, "orphan-page", false},
 };
 
+void PrintTo(const FaultCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class Faults : public ::testing::TestWithParam<FaultCase> {};
 
 TEST_P(Faults, AreFoundByName)
@@ -205,6 +210,24 @@ TEST(CheckerFaults, TableWithoutPermissionRows)
     auto findings = checkImage(Image(bytes));
     EXPECT_TRUE(hasFinding(findings, "ace")) << listFindings(findings);
     EXPECT_TRUE(hasFinding(findings, "index-entries")) << listFindings(findings);
+}
+
+TEST(CheckerFaults, TableDefinitionWithoutCatalogRow)
+{
+    Bytes bytes = modelFile();
+    Image image(bytes);
+    TableDef catalog = image.tableDef(2);
+    size_t changed = 0;
+    for (const Row& r : image.liveRows(catalog)) {
+        if (asText(r, catalog.column("Name")) == "LOG") {
+            // Type is the Integer at fixed offset 8: a table (1) becomes a query (5).
+            put16(bytes, rowStart(bytes, r.where.page, r.where.row) + 2 + 8, 5);
+            ++changed;
+        }
+    }
+    ASSERT_EQ(changed, 1u);
+    auto findings = checkImage(Image(bytes));
+    EXPECT_TRUE(hasFinding(findings, "catalog")) << listFindings(findings);
 }
 
 // Damage anywhere must end in findings, never in a crash or an escaping

@@ -15,6 +15,11 @@ struct ReferenceCase {
     bool accessMade;
 };
 
+void PrintTo(const ReferenceCase& c, std::ostream* os)
+{
+    *os << c.file;
+}
+
 class ReferenceFiles : public ::testing::TestWithParam<ReferenceCase> {};
 
 TEST_P(ReferenceFiles, HaveNoFindings)

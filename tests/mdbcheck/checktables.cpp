@@ -214,6 +214,11 @@ Checker::checkRows(const TableDef& t, const UsageMap& owned, const std::string& 
                        std::to_string(d.owner));
             continue;
         }
+        if (d.slots.empty())
+            report("empty-page",
+                   "table " + name + " owns " + pageName(p) +
+                       ", which has no row slots: mdbtools reads such a page as "
+                       "one row of nulls");
         for (size_t i = 0; i < d.slots.size(); ++i) {
             if (d.slots[i].flagged()) {
                 if (!d.slots[i].deleted())

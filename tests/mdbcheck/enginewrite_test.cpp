@@ -20,6 +20,11 @@ struct TemplateCase {
     const char* model;
 };
 
+void PrintTo(const TemplateCase& c, std::ostream* os)
+{
+    *os << c.generated;
+}
+
 const TemplateCase kTemplates[] = {{"LOG_QVR.mdb", "jackcess-LOG_QVR.mdb"},
                                    {"LOG_RESET_QVR.mdb", "jackcess-LOG_RESET_QVR.mdb"}};
 
@@ -95,6 +100,14 @@ TEST_P(EngineWrites, ClearAndRefillDoesNotGrow)
     EXPECT_EQ(std::filesystem::file_size(m_file), sizeAfterFirst);
     expectRows(mdbExport(m_file, "LOG"), second);
     EXPECT_EQ(mdbCount(m_file, "LOG"), 300);
+    expectClean();
+
+    // A short export after a long one, as "last N records" after "whole memory".
+    std::vector<ValueRow> few(first.begin() + 100, first.begin() + 105);
+    fillTemplate(m_file, m_schema, few);
+    auto exported = mdbExport(m_file, "LOG");
+    expectRows(exported, few);
+    EXPECT_EQ(mdbCount(m_file, "LOG"), long(exported.size()));
     expectClean();
 
     fillTemplate(m_file, m_schema, {});

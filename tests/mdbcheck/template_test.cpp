@@ -22,6 +22,11 @@ struct TemplateCase {
     const char* model;
 };
 
+void PrintTo(const TemplateCase& c, std::ostream* os)
+{
+    *os << c.generated;
+}
+
 const TemplateCase kTemplates[] = {{"LOG_QVR.mdb", "jackcess-LOG_QVR.mdb"},
                                    {"LOG_RESET_QVR.mdb", "jackcess-LOG_RESET_QVR.mdb"}};
 
