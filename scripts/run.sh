@@ -10,7 +10,7 @@ cd "$root"
 scripts/deps.sh
 
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j"$(nproc)" --target LOG_QVR kestrune qvr-sim mdb_templates logqvr-screenshot
+cmake --build build -j"$(nproc)" --target LOG_QVR kestrune qvr-sim logqvr_templates logqvr-screenshot
 bin=build/bin
 
 if [ "${1:-}" != "--device" ]; then
