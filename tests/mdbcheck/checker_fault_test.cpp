@@ -267,6 +267,12 @@ TEST(CheckerCommand, ExitsNonZeroAndPrintsTheFinding)
     ProcessResult good = runProcess({MDBCHECK_CLI, referenceFile("emptyJet4.mdb")});
     EXPECT_EQ(good.exitCode, 0) << good.out;
     EXPECT_EQ(good.out, "");
+
+    // A file Access has used passes only under Access's own rules.
+    std::string used = referenceFile("delTestV2000.mdb");
+    EXPECT_EQ(runProcess({MDBCHECK_CLI, used}).exitCode, 1);
+    EXPECT_EQ(runProcess({MDBCHECK_CLI, "--access-made", used}).exitCode, 0);
+    EXPECT_EQ(runProcess({MDBCHECK_CLI}).exitCode, 2);
 }
 
 } // namespace
