@@ -15,19 +15,6 @@ using namespace mdbcheck::testing;
 
 namespace {
 
-struct TemplateCase {
-    const char* generated;
-    const char* model;
-};
-
-void PrintTo(const TemplateCase& c, std::ostream* os)
-{
-    *os << c.generated;
-}
-
-const TemplateCase kTemplates[] = {{"LOG_QVR.mdb", "jackcess-LOG_QVR.mdb"},
-                                   {"LOG_RESET_QVR.mdb", "jackcess-LOG_RESET_QVR.mdb"}};
-
 std::string findingsText(const std::vector<Finding>& findings)
 {
     std::string s;
@@ -119,10 +106,7 @@ TEST_P(EngineWrites, ClearAndRefillDoesNotGrow)
 INSTANTIATE_TEST_SUITE_P(Generated,
                          EngineWrites,
                          ::testing::ValuesIn(kTemplates),
-                         [](const auto& info) {
-                             std::string n = info.param.generated;
-                             return n.substr(0, n.find('.'));
-                         });
+                         templateCaseName);
 
 // The whole data-log memory: 10380 records.
 TEST(EngineWritesFullLog, TenThousandRowsReader)

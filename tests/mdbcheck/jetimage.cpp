@@ -17,25 +17,6 @@ void need(std::span<const uint8_t> b, size_t off, size_t len, const char* what)
                           std::to_string(b.size()) + ")");
 }
 
-void appendUtf8(std::string& out, uint32_t cp)
-{
-    if (cp < 0x80) {
-        out += char(cp);
-    } else if (cp < 0x800) {
-        out += char(0xC0 | (cp >> 6));
-        out += char(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += char(0xE0 | (cp >> 12));
-        out += char(0x80 | ((cp >> 6) & 0x3F));
-        out += char(0x80 | (cp & 0x3F));
-    } else {
-        out += char(0xF0 | (cp >> 18));
-        out += char(0x80 | ((cp >> 12) & 0x3F));
-        out += char(0x80 | ((cp >> 6) & 0x3F));
-        out += char(0x80 | (cp & 0x3F));
-    }
-}
-
 // Jet 4 "compressed unicode": after FF FE, single bytes are characters with a
 // zero high byte and a 00 byte switches between one- and two-byte mode.
 std::vector<uint16_t> textUnits(std::span<const uint8_t> b)
@@ -67,6 +48,25 @@ std::vector<uint16_t> textUnits(std::span<const uint8_t> b)
 }
 
 } // namespace
+
+void appendUtf8(std::string& out, uint32_t cp)
+{
+    if (cp < 0x80) {
+        out += char(cp);
+    } else if (cp < 0x800) {
+        out += char(0xC0 | (cp >> 6));
+        out += char(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += char(0xE0 | (cp >> 12));
+        out += char(0x80 | ((cp >> 6) & 0x3F));
+        out += char(0x80 | (cp & 0x3F));
+    } else {
+        out += char(0xF0 | (cp >> 18));
+        out += char(0x80 | ((cp >> 12) & 0x3F));
+        out += char(0x80 | ((cp >> 6) & 0x3F));
+        out += char(0x80 | (cp & 0x3F));
+    }
+}
 
 uint16_t le16(std::span<const uint8_t> b, size_t off)
 {

@@ -80,6 +80,7 @@ uint16_t le16(std::span<const uint8_t> b, size_t off);
 uint32_t le32(std::span<const uint8_t> b, size_t off);
 double leDouble(std::span<const uint8_t> b, size_t off);
 std::string utf16ToUtf8(std::span<const uint8_t> b);
+void appendUtf8(std::string& out, uint32_t codePoint);
 
 // RC4 keystream XOR (encryption and decryption are the same).
 void rc4Xor(std::span<const uint8_t> key, std::span<uint8_t> data);

@@ -1,4 +1,5 @@
 #include "minijson.h"
+#include "jetimage.h"
 
 namespace mdbcheck::json {
 
@@ -150,25 +151,6 @@ private:
         return v;
     }
 
-    static void putUtf8(std::string& out, uint32_t cp)
-    {
-        if (cp < 0x80) {
-            out += char(cp);
-        } else if (cp < 0x800) {
-            out += char(0xC0 | (cp >> 6));
-            out += char(0x80 | (cp & 0x3F));
-        } else if (cp < 0x10000) {
-            out += char(0xE0 | (cp >> 12));
-            out += char(0x80 | ((cp >> 6) & 0x3F));
-            out += char(0x80 | (cp & 0x3F));
-        } else {
-            out += char(0xF0 | (cp >> 18));
-            out += char(0x80 | ((cp >> 12) & 0x3F));
-            out += char(0x80 | ((cp >> 6) & 0x3F));
-            out += char(0x80 | (cp & 0x3F));
-        }
-    }
-
     std::string string()
     {
         expect('"');
@@ -205,7 +187,7 @@ private:
                     uint32_t low = hex4();
                     cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
                 }
-                putUtf8(out, cp);
+                appendUtf8(out, cp);
                 break;
             }
             default:

@@ -12,23 +12,13 @@
 #include <tuple>
 
 using namespace mdbcheck;
+using mdbcheck::testing::kTemplates;
 using mdbcheck::testing::referenceFile;
+using mdbcheck::testing::TemplateCase;
+using mdbcheck::testing::templateCaseName;
 using mdbcheck::testing::templateFile;
 
 namespace {
-
-struct TemplateCase {
-    const char* generated;
-    const char* model;
-};
-
-void PrintTo(const TemplateCase& c, std::ostream* os)
-{
-    *os << c.generated;
-}
-
-const TemplateCase kTemplates[] = {{"LOG_QVR.mdb", "jackcess-LOG_QVR.mdb"},
-                                   {"LOG_RESET_QVR.mdb", "jackcess-LOG_RESET_QVR.mdb"}};
 
 class Templates : public ::testing::TestWithParam<TemplateCase> {
 protected:
@@ -172,12 +162,6 @@ TEST_P(Templates, SystemTablesMatchWhatJetWrites)
     EXPECT_EQ(made.aces, jet.aces);
 }
 
-INSTANTIATE_TEST_SUITE_P(Generated,
-                         Templates,
-                         ::testing::ValuesIn(kTemplates),
-                         [](const auto& info) {
-                             std::string n = info.param.generated;
-                             return n.substr(0, n.find('.'));
-                         });
+INSTANTIATE_TEST_SUITE_P(Generated, Templates, ::testing::ValuesIn(kTemplates), templateCaseName);
 
 } // namespace

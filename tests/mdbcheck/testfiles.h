@@ -6,7 +6,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <iterator>
+#include <ostream>
 #include <stdexcept>
 #include <string>
 
@@ -23,6 +25,26 @@ inline std::string templateFile(const std::string& name)
     if (const char* env = std::getenv("MDBCHECK_TEMPLATE_DIR"); env != nullptr && *env != '\0')
         return std::string(env) + "/" + name;
     return std::string(MDBCHECK_TEMPLATE_DIR) + "/" + name;
+}
+
+// A generated template and the Jackcess model of the same table.
+struct TemplateCase {
+    const char* generated;
+    const char* model;
+};
+
+inline void PrintTo(const TemplateCase& c, std::ostream* os)
+{
+    *os << c.generated;
+}
+
+inline const TemplateCase kTemplates[] = {{"LOG_QVR.mdb", "jackcess-LOG_QVR.mdb"},
+                                          {"LOG_RESET_QVR.mdb", "jackcess-LOG_RESET_QVR.mdb"}};
+
+inline std::string templateCaseName(const ::testing::TestParamInfo<TemplateCase>& info)
+{
+    std::string n = info.param.generated;
+    return n.substr(0, n.find('.'));
 }
 
 inline Bytes readBytes(const std::string& path)
