@@ -31,7 +31,8 @@ struct ExportEnv {
     const Clock& clock;
     // Folder holding LOG_QVR.mdb and LOG_RESET_QVR.mdb, without a trailing "/".
     std::string programFolder;
-    // Fixed pauses of the reset-log download (50 ms each); tests may shorten nothing
-    // here, it exists so a benchmark can count them.
+    // Fixed pauses of the reset-log download (50 ms each), part of how the device
+    // is driven, so never shortened; empty means a plain thread sleep. Tests and
+    // benchmarks pass their own to count them.
     std::function<void(int ms)> sleepMs;
 };

@@ -173,6 +173,11 @@ struct RangeCase {
     std::vector<int> expected;
 };
 
+void PrintTo(const RangeCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class DataLogRanges : public DataLogDownloadTest, public testing::WithParamInterface<RangeCase> {};
 
 TEST_P(DataLogRanges, FetchTheRecordsInWalkOrder)

@@ -86,6 +86,11 @@ struct DataCase {
     RowValue expected;
 };
 
+void PrintTo(const DataCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class DataLogDecode : public testing::TestWithParam<DataCase> {};
 
 TEST_P(DataLogDecode, Column)
