@@ -98,3 +98,45 @@ TEST(JetImage, ReadsRowsThatJackcessWrote)
 }
 
 } // namespace
+
+namespace {
+
+// emptyJet4.mdb with its inline global map turned into the reference kind
+// Access uses in large files: one 0x05 bitmap page, appended, covering pages
+// 0..32735, with every page past the end marked free.
+Bytes withReferenceGlobalMap()
+{
+    Bytes b = mdbcheck::testing::readBytes(referenceFile("emptyJet4.mdb"));
+    const size_t page = jet4::kPageSize;
+    uint32_t bitmapPage = uint32_t(b.size() / page);
+    size_t row = page + le16(b, page + 14); // page 1, row 0
+    size_t rowEnd = 2 * page;
+    std::fill(b.begin() + long(row), b.begin() + long(rowEnd), 0);
+    b[row] = 0x01;
+    for (int i = 0; i < 4; ++i)
+        b[row + 1 + size_t(i)] = uint8_t(bitmapPage >> (8 * i));
+    Bytes bitmap(page, 0xFF);
+    bitmap[0] = 0x05;
+    bitmap[1] = 0x01;
+    bitmap[2] = bitmap[3] = 0;
+    for (uint32_t p = 0; p <= bitmapPage; ++p)
+        bitmap[4 + p / 8] &= uint8_t(~(1 << (p % 8)));
+    b.insert(b.end(), bitmap.begin(), bitmap.end());
+    return b;
+}
+
+TEST(GlobalMap, ReferenceKindIsRead)
+{
+    Bytes bytes = withReferenceGlobalMap();
+    auto clean = checkImage(Image(bytes));
+    for (const Finding& f : clean)
+        ADD_FAILURE() << describe(f);
+
+    // Catalog rows live on page 17: mark it free in the bitmap page.
+    bytes[bytes.size() - jet4::kPageSize + 4 + 17 / 8] |= uint8_t(1 << (17 % 8));
+    auto findings = checkImage(Image(bytes));
+    EXPECT_TRUE(hasFinding(findings, "global-map"));
+    EXPECT_TRUE(anyFatal(findings));
+}
+
+} // namespace
