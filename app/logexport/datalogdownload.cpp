@@ -134,13 +134,11 @@ void DataLogDownload::cmdGerar_Click()
             v.log_inicial = nextRecord(v.log_inicial);
         }
 
-        db.close();
-        const std::tm now = m_env.clock.now();
-        mdb::copyDatabase(templatePath,
-                          outputName(view.text(Control::txtCaminho),
-                                     kDataMarker,
-                                     view.text(Control::txtEnd),
-                                     now));
+        db.closeAndCopy(templatePath,
+                        view.text(Control::txtCaminho),
+                        kDataMarker,
+                        view.text(Control::txtEnd),
+                        m_env.clock);
         m_env.prompts.show("Dados gravados com sucesso", PromptIcon::Information, kAppTitle);
         view.setText(Control::lblTexto, view.text(Control::lblTexto) + " FIM");
         enableExportControls(view);

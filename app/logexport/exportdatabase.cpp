@@ -1,5 +1,6 @@
 #include "logexport/exportdatabase.h"
 
+#include "logexport/exportenv.h"
 #include "mdb/dao.h"
 
 #include <cstdio>
@@ -83,6 +84,17 @@ void ExportDatabase::closeQuietly() noexcept
     } catch (const std::exception&) {
     }
     m_db.reset();
+}
+
+void ExportDatabase::closeAndCopy(const std::string& templatePath,
+                                  const std::string& folder,
+                                  const std::string& marker,
+                                  const std::string& address,
+                                  const Clock& clock)
+{
+    close();
+    const std::tm now = clock.now();
+    mdb::copyDatabase(templatePath, outputName(folder, marker, address, now));
 }
 
 std::string outputName(const std::string& folder,

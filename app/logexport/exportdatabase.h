@@ -6,6 +6,8 @@
 #include <memory>
 #include <string>
 
+class Clock;
+
 namespace mdb {
 class Database;
 class Recordset;
@@ -39,6 +41,14 @@ public:
     // As close(), for error paths: a second error cannot be reported anyway.
     void closeQuietly() noexcept;
     bool isOpen() const { return m_db != nullptr; }
+    // The end of a good export: close, take the date and time once, then copy
+    // the template to outputName() of them. Raises mdb::Error; the copy is
+    // made through a temporary file, so a failed one leaves no output behind.
+    void closeAndCopy(const std::string& templatePath,
+                      const std::string& folder,
+                      const std::string& marker,
+                      const std::string& address,
+                      const Clock& clock);
 
 private:
     std::unique_ptr<mdb::Database> m_db;

@@ -105,13 +105,11 @@ void ResetLogDownload::cmdLogReset_Click()
             rs.Update();
         }
 
-        db.close();
-        const std::tm now = m_env.clock.now();
-        mdb::copyDatabase(templatePath,
-                          outputName(view.text(Control::txtCaminho),
-                                     kResetMarker,
-                                     view.text(Control::txtEnd),
-                                     now));
+        db.closeAndCopy(templatePath,
+                        view.text(Control::txtCaminho),
+                        kResetMarker,
+                        view.text(Control::txtEnd),
+                        m_env.clock);
         m_env.prompts.show("Dados gravados com sucesso", PromptIcon::Information, "OK");
         view.setText(Control::lblTexto, view.text(Control::lblTexto) + " FIM");
         buttons.restore();
