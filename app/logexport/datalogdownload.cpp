@@ -52,14 +52,16 @@ bool chooseRange(FormView& view, FormValues& v, Prompts& prompts)
             v.log_inicial = textnum::roundToInt16(v.log_inicial + kLogCapacity);
     }
     if (view.isChecked(Control::optAte)) {
+        // txtAte is looked at only once txtDe has passed: a bad first record is
+        // told as such even when the last one is no number.
         const double first = textnum::toDouble(view.text(Control::txtDe));
-        const double last = textnum::toDouble(view.text(Control::txtAte));
         if (first < 1 || first > kLogCapacity) {
             prompts.show("Registro inicial de leitura inválido. (1 a " + kCapacityText + ")",
                          PromptIcon::Information,
                          kAppTitle);
             return false;
         }
+        const double last = textnum::toDouble(view.text(Control::txtAte));
         if (last < 1 || last > kLogCapacity) {
             prompts.show("Registro final de leitura inválido. (1 a " + kCapacityText + ")",
                          PromptIcon::Information,

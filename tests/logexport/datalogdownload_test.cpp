@@ -336,6 +336,16 @@ TEST_F(DataLogDownloadTest, RejectedRangesRestoreTheWindowWithAnEmptyTemplate)
         expectIdleAgain();
         EXPECT_TRUE(readLogTable(templatePath()).empty()) << value;
     }
+    // A bad first record is told before the last one is looked at, even when
+    // the last one is no number.
+    rig->view.setText(Control::txtDe, "0");
+    rig->view.setText(Control::txtAte, "12abc");
+    rig->prompts.shown.clear();
+    run();
+    expectOnlyPrompt("Registro inicial de leitura inválido. (1 a 10380)",
+                     PromptIcon::Information,
+                     "LOG QVR");
+    expectIdleAgain();
     EXPECT_TRUE(rig->device.transactions().empty());
     EXPECT_TRUE(rig->outputFiles().empty());
 }
