@@ -87,6 +87,7 @@ OpenResult SerialPort::open(const std::string& path)
     }
     ioctl(fd, TIOCEXCL); // keeps other users out; not a terminal -> no harm
     m_fd = fd;
+    m_owner = getpid();
     return configure();
 }
 
@@ -123,8 +124,12 @@ bool SerialPort::close()
     if (m_fd < 0) {
         return false;
     }
-    ioctl(m_fd, TIOCNXCL);
-    flock(m_fd, LOCK_UN);
+    if (m_owner == getpid()) {
+        // Released explicitly so that a descriptor copy still alive in a
+        // forked child cannot keep the port held after we let go.
+        ioctl(m_fd, TIOCNXCL);
+        flock(m_fd, LOCK_UN);
+    }
     ::close(m_fd);
     m_fd = -1;
     return true;

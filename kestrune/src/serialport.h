@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <sys/types.h>
 
 namespace kestrune {
 
@@ -64,6 +65,10 @@ private:
     OpenResult configure();
 
     int m_fd = -1;
+    // The process that opened m_fd. A child made by fork() inherits the
+    // descriptor but shares its lock and the tty's exclusive flag with the
+    // parent, so it must not undo either when it lets go of its copy.
+    pid_t m_owner = 0;
     CommTimeouts m_timeouts = kOpenTimeouts;
 };
 

@@ -79,6 +79,35 @@ TEST_F(PortLifecycle, PortHeldByAnotherProcessFails)
     }
 }
 
+// Runs `body` in a forked child and returns its exit code (-1 if it died).
+template <typename Fn> int inChild(Fn&& body)
+{
+    pid_t child = fork();
+    if (child == 0) {
+        _exit(body());
+    }
+    int status = 0;
+    if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status)) {
+        return -1;
+    }
+    return WEXITSTATUS(status);
+}
+
+TEST_F(PortLifecycle, ForkedChildCannotTakeOrFreeTheParentsPort)
+{
+    ASSERT_EQ(open_comm(kPort), KESTRUNE_OPEN_OK);
+    // The child inherits the descriptor; its failed open lets go of that
+    // copy, which must not release the hold the parent still has.
+    EXPECT_EQ(inChild([] { return open_comm(kPort) * 10 + close_comm(); }),
+              KESTRUNE_OPEN_FAILED * 10);
+    EXPECT_EQ(inChild([] { return close_comm() * 10 + open_comm(kPort); }),
+              10 + KESTRUNE_OPEN_FAILED);
+    EXPECT_EQ(inChild([] { return open_comm(kPort); }), KESTRUNE_OPEN_FAILED);
+    EXPECT_EQ(comm_tx(0x42), 1u) << "the parent's port still works";
+    EXPECT_NE(close_comm(), 0);
+    EXPECT_EQ(inChild([] { return open_comm(kPort); }), KESTRUNE_OPEN_OK);
+}
+
 TEST_F(PortLifecycle, EachOpenResolvesTheLinkAfresh)
 {
     PtyPair other;
