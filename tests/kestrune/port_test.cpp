@@ -144,15 +144,18 @@ TEST_F(LineSettings, SetBaudTakesAnyRateAndTheStopBits)
 {
     EXPECT_EQ(set_baud(19200, 1), 0u) << "no port open";
     ASSERT_EQ(open_comm(kPort), KESTRUNE_OPEN_OK);
+    // tableCode: what plain tcgetattr() must report; 0 for a rate only
+    // termios2 can express.
     struct {
         uint32_t baud, stopArg;
         bool twoStop;
-    } cases[] = {{19200, 1, false},
-                 {19200, 2, true},
-                 {19200, 0, true},
-                 {56000, 2, true},
-                 {115200, 1, false},
-                 {9600, 7, true}};
+        speed_t tableCode;
+    } cases[] = {{19200, 1, false, B19200},
+                 {19200, 2, true, B19200},
+                 {19200, 0, true, B19200},
+                 {56000, 2, true, 0},
+                 {115200, 1, false, B115200},
+                 {9600, 7, true, B9600}};
     for (const auto& c : cases) {
         ASSERT_EQ(set_baud(c.baud, c.stopArg), 1u) << c.baud;
         auto line = readLine(master());
@@ -162,6 +165,12 @@ TEST_F(LineSettings, SetBaudTakesAnyRateAndTheStopBits)
         EXPECT_TRUE(line->eightBits);
         EXPECT_FALSE(line->parity);
         EXPECT_EQ(line->twoStopBits, c.twoStop) << c.baud << " / " << c.stopArg;
+        if (c.tableCode != 0) {
+            termios tio{};
+            ASSERT_EQ(tcgetattr(master(), &tio), 0);
+            EXPECT_EQ(cfgetospeed(&tio), c.tableCode) << c.baud;
+            EXPECT_EQ(cfgetispeed(&tio), c.tableCode) << c.baud;
+        }
     }
     EXPECT_EQ(set_baud(0, 2), 0u) << "0 baud means hang-up, refused";
     EXPECT_EQ(readLine(master())->outputBaud, 9600u);
