@@ -162,9 +162,9 @@ bool ResetLogDownload::readPointer(DeviceLink& link)
         m_env.lib.close_comm();
         return false;
     }
-    // Kept apart from PonteiroLOG, which holds the data-log pointer that the
-    // data-log download relies on.
-    if (link.word(0) == 0) {
+    // The link poll puts the data-log pointer back at its next tick.
+    m_env.values.PonteiroLOG = static_cast<int32_t>(link.word(0));
+    if (m_env.values.ponteiro() == 0) {
         m_env.prompts.show("O LOG de reset está vazio!", PromptIcon::Information, kAppTitle);
         return false;
     }

@@ -17,7 +17,8 @@ private:
     // Opens and configures the port when the link is not marked open; false
     // when the download must stop.
     bool ensureLink();
-    // The reset-log pointer; false when unreadable (link closed) or 0.
+    // The reset-log pointer, into PonteiroLOG; false when unreadable (link
+    // closed) or 0.
     bool readPointer(logexport::DeviceLink& link);
     // Select the slot and read its window, yielding before each read pass.
     bool fetchSlot(logexport::DeviceLink& link, int slot);

@@ -112,7 +112,8 @@ TEST_F(ResetLogDownloadTest, OpensTheLinkItselfAndWritesEveryNonBlankSlot)
 
     EXPECT_EQ(rig->view.text(Control::lblTexto), "Lendo registro 78 de 78... FIM");
     EXPECT_TRUE(rig->values.PortaAberta);
-    EXPECT_EQ(rig->values.ponteiro(), 321);
+    // The reset-log pointer stands in PonteiroLOG until the next poll tick.
+    EXPECT_EQ(rig->values.ponteiro(), 5);
     EXPECT_EQ(rig->values.qtd_log_rst, entries.back()[3] >> 8);
     EXPECT_FALSE(rig->view.isEnabled(Control::cmdGerar));
     EXPECT_TRUE(rig->view.isEnabled(Control::cmdLogReset));
@@ -148,6 +149,8 @@ TEST_F(ResetLogDownloadTest, EmptyPointerAndUnreadablePointer)
     rig->connect();
     run();
     expectOnlyPrompt("O LOG de reset está vazio!", PromptIcon::Information, "LOG QVR");
+    ASSERT_TRUE(rig->values.PonteiroLOG.has_value());
+    EXPECT_EQ(*rig->values.PonteiroLOG, 0);
     EXPECT_TRUE(rig->values.PortaAberta);
     EXPECT_GE(transactionsAt(17172), 1);
     EXPECT_EQ(transactionsAt(19096), 0);
@@ -161,9 +164,11 @@ TEST_F(ResetLogDownloadTest, EmptyPointerAndUnreadablePointer)
     f.failReadsAtRegister = 17172;
     rig->device.setFaults(f);
     rig->view.setText(Control::txtRetry, "2");
+    rig->values.PonteiroLOG = 321;
     run();
     expectOnlyPrompt("Erro ao ler o LOG", PromptIcon::Warning, "LOG QVR");
     EXPECT_EQ(transactionsAt(17172), 12);
+    EXPECT_EQ(rig->values.ponteiro(), 321) << "nothing read, nothing stored";
     EXPECT_FALSE(rig->values.PortaAberta);
     EXPECT_EQ(rig->lib().open_comm(DownloadRig::kPort), 4) << "the port was left open";
     rig->lib().close_comm();
