@@ -29,29 +29,11 @@ void sleepFor(int ms)
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
-// A download leaves cmdGerar as the connect left it: a device without the
-// data-log option keeps it disabled.
-class ExportButtons {
-public:
-    explicit ExportButtons(FormView& view)
-        : m_view(view), m_gerarWasEnabled(view.isEnabled(Control::cmdGerar))
-    {
-    }
-    void disable()
-    {
-        m_view.setEnabled(Control::cmdGerar, false);
-        m_view.setEnabled(Control::cmdLogReset, false);
-    }
-    void restore()
-    {
-        m_view.setEnabled(Control::cmdGerar, m_gerarWasEnabled);
-        m_view.setEnabled(Control::cmdLogReset, true);
-    }
-
-private:
-    FormView& m_view;
-    bool m_gerarWasEnabled;
-};
+void enableExportButtons(FormView& view)
+{
+    view.setEnabled(Control::cmdGerar, true);
+    view.setEnabled(Control::cmdLogReset, true);
+}
 
 } // namespace
 
@@ -66,8 +48,9 @@ ResetLogDownload::~ResetLogDownload() = default;
 void ResetLogDownload::cmdLogReset_Click()
 {
     FormView& view = m_env.view;
-    ExportButtons buttons(view);
     ExportDatabase db;
+    // Only a run that switched the buttons off has to switch them on again.
+    bool busy = false;
     try {
         if (!ensureLink())
             return;
@@ -79,13 +62,15 @@ void ResetLogDownload::cmdLogReset_Click()
         db.open(templatePath);
         db.clearTable();
         view.setText(Control::lblTexto, "");
-        buttons.disable();
+        view.setEnabled(Control::cmdGerar, false);
+        view.setEnabled(Control::cmdLogReset, false);
+        busy = true;
 
         for (int slot = 0; slot < kResetSlots; ++slot) {
             if (!fetchSlot(link, slot)) {
                 m_env.prompts.show("Erro ao ler o LOG", PromptIcon::Warning, kAppTitle);
                 view.setText(Control::lblTexto, "Erro");
-                buttons.restore();
+                enableExportButtons(view);
                 m_env.values.PortaAberta = false;
                 m_env.lib.close_comm();
                 // The rows read so far stay in the template, which is released now.
@@ -112,12 +97,13 @@ void ResetLogDownload::cmdLogReset_Click()
                         m_env.clock);
         m_env.prompts.show("Dados gravados com sucesso", PromptIcon::Information, "OK");
         view.setText(Control::lblTexto, view.text(Control::lblTexto) + " FIM");
-        buttons.restore();
+        enableExportButtons(view);
     } catch (const std::exception& e) {
         m_env.prompts.show(errorReport(e), PromptIcon::Warning, "");
         db.closeQuietly();
         view.setText(Control::lblTexto, view.text(Control::lblTexto) + " ERRO");
-        buttons.restore();
+        if (busy)
+            enableExportButtons(view);
     }
 }
 

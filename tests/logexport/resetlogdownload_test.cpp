@@ -80,7 +80,8 @@ TEST_F(ResetLogDownloadTest, OpensTheLinkItselfAndWritesEveryNonBlankSlot)
 {
     fillLog(5);
     rig->device.withState([](sim::DeviceState& s) { s.resetLog[3][25] ^= 0x0001; });
-    // A device without the data-log option: its download button stays off.
+    // A device without the data-log option: the end of the download turns its
+    // button on all the same.
     rig->view.setEnabled(Control::cmdGerar, false);
     run();
 
@@ -115,7 +116,7 @@ TEST_F(ResetLogDownloadTest, OpensTheLinkItselfAndWritesEveryNonBlankSlot)
     // The reset-log pointer stands in PonteiroLOG until the next poll tick.
     EXPECT_EQ(rig->values.ponteiro(), 5);
     EXPECT_EQ(rig->values.qtd_log_rst, entries.back()[3] >> 8);
-    EXPECT_FALSE(rig->view.isEnabled(Control::cmdGerar));
+    EXPECT_TRUE(rig->view.isEnabled(Control::cmdGerar));
     EXPECT_TRUE(rig->view.isEnabled(Control::cmdLogReset));
     EXPECT_EQ(rig->lib().open_comm(DownloadRig::kPort), 1) << "the link should stay open";
 }
@@ -211,21 +212,38 @@ TEST_F(ResetLogDownloadTest, OpeningProblemsAreToldAndLeaveTheLinkClosed)
     EXPECT_TRUE(rig->device.transactions().empty());
 }
 
-TEST_F(ResetLogDownloadTest, MissingTemplateIsToldAndLeavesTheButtonsOn)
+TEST_F(ResetLogDownloadTest, ErrorsAreToldAndNeverLeaveTheButtonsOff)
 {
     fillLog(5);
     rig->connect();
-    std::filesystem::remove(templatePath());
+    // Before the busy state: the buttons stay as they were.
+    std::filesystem::rename(templatePath(), templatePath() + ".away");
+    rig->view.setEnabled(Control::cmdGerar, false);
     rig->view.setText(Control::lblTexto, "x");
     run();
     ASSERT_EQ(rig->prompts.shown.size(), 1u);
     const RecordedPrompt p = rig->prompts.shown[0];
     EXPECT_EQ(p.icon, PromptIcon::Warning);
+    EXPECT_EQ(p.title, "");
     EXPECT_NE(p.text.find(" - "), std::string::npos) << p.text;
     EXPECT_EQ(rig->view.text(Control::lblTexto), "x ERRO");
+    EXPECT_FALSE(rig->view.isEnabled(Control::cmdGerar));
+    EXPECT_TRUE(rig->view.isEnabled(Control::cmdLogReset));
+    EXPECT_TRUE(rig->values.PortaAberta);
+    EXPECT_TRUE(rig->outputFiles().empty());
+
+    // During the walk: an address edited into no number stops it at the next
+    // read, with both buttons on again and the template released.
+    std::filesystem::rename(templatePath() + ".away", templatePath());
+    rig->prompts.shown.clear();
+    rig->view.onProcessEvents = [this] { rig->view.setText(Control::txtEnd, "x"); };
+    run();
+    expectOnlyPrompt("13 - Type mismatch", PromptIcon::Warning, "");
+    EXPECT_EQ(rig->view.text(Control::lblTexto), "Lendo registro 1 de 78... ERRO");
     EXPECT_TRUE(rig->view.isEnabled(Control::cmdGerar));
     EXPECT_TRUE(rig->view.isEnabled(Control::cmdLogReset));
     EXPECT_TRUE(rig->values.PortaAberta);
+    EXPECT_TRUE(readLogTable(templatePath()).empty());
     EXPECT_TRUE(rig->outputFiles().empty());
 }
 
