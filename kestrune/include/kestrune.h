@@ -74,8 +74,9 @@ KESTRUNE_API uint8_t read_comm(void);
 /* Discards the receive queue, then sends the low byte; 1 or 0 written. */
 KESTRUNE_API uint32_t comm_tx(uint32_t value);
 
-/* Modbus RTU master and register image. A request written only in part
- * counts as not written (modbus_rd returns 2). */
+/* Modbus RTU master and register image. modbus_rd returns 2 only when the
+ * write of its request failed; a write cut short by its time-out still waits
+ * for the reply. */
 KESTRUNE_API uint32_t modbus_rd(uint32_t slave, uint32_t firstRegister, uint32_t count);
 KESTRUNE_API uint32_t modbus_var(uint32_t index);
 KESTRUNE_API uint32_t modbus_wr(uint32_t slave, uint32_t reg, uint32_t value);

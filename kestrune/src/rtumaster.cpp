@@ -75,8 +75,9 @@ uint32_t RtuMaster::readHolding(uint32_t slave, uint32_t firstRegister, uint32_t
     m_transport.purgeInput();
     Request request = buildRequest(slave, kReadHolding, firstRegister, count);
     m_image.preset();
-    if (m_transport.write(request.data(), request.size()) !=
-        static_cast<std::ptrdiff_t>(kRequestBytes)) {
+    // Only a write that failed outright counts as not written; one cut short
+    // by the write time-out still waits for a reply, like any other.
+    if (m_transport.write(request.data(), request.size()) < 0) {
         return KESTRUNE_RD_NOT_WRITTEN;
     }
     const std::size_t expected = 2 * std::size_t{count} + 5;

@@ -44,7 +44,7 @@ public:
     {
     }
 
-    // Function 3. 1 = full reply with a good CRC; 2 = request not written;
+    // Function 3. 1 = full reply with a good CRC; 2 = the write failed;
     // else the bytes that came, with a 1- or 2-byte runt flagged so that it
     // cannot pass for 1 or 2. A count above 147 sends nothing and gives 0.
     uint32_t readHolding(uint32_t slave, uint32_t firstRegister, uint32_t count);

@@ -171,7 +171,7 @@ std::ptrdiff_t SerialPort::write(const uint8_t* data, std::size_t length)
             continue;
         }
         if (n < 0 && errno != EAGAIN) {
-            return done == 0 ? -1 : static_cast<std::ptrdiff_t>(done);
+            return -1; // a failed write, whatever part of it went out
         }
         if (!waitFor(m_fd, POLLOUT, limit)) {
             break;

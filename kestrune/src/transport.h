@@ -15,7 +15,7 @@ public:
     // Drops whatever has been received and not yet read.
     virtual void purgeInput() = 0;
     // Returns the count written, which is short when the write time-out ran
-    // out, or -1 when the write failed outright (for instance no port).
+    // out, or -1 when the write failed (no port, the line gone, an error).
     virtual std::ptrdiff_t write(const uint8_t* data, std::size_t length) = 0;
     // Returns when all `length` bytes have come or a read time-out ran out;
     // the result is the count that came.

@@ -216,16 +216,25 @@ TEST(ReadHolding, PresetPatternIsInPlaceBeforeTheRequestAndKeptWhereNoReplyCame)
     EXPECT_EQ(wire.imageAtWrite[4 + 2 * 7], 14);
 }
 
-TEST(ReadHolding, UnwrittenRequestGivesTwoWithoutReading)
+TEST(ReadHolding, FailedWriteGivesTwoWithoutReadingButAShortOneStillWaits)
 {
     RegisterImage image;
-    for (std::ptrdiff_t result : {std::ptrdiff_t{-1}, std::ptrdiff_t{5}}) {
+    {
+        FakeTransport wire;
+        RtuMaster master(wire, image);
+        wire.writeResult = -1;
+        wire.replies.push_back(readReply(1, {1}));
+        EXPECT_EQ(master.readHolding(1, 17161, 1), 2u);
+        EXPECT_EQ(wire.log, "PW");
+    }
+    // A write cut short by its time-out did not fail: the read goes on and
+    // its own outcome decides.
+    for (std::ptrdiff_t result : {std::ptrdiff_t{0}, std::ptrdiff_t{5}}) {
         FakeTransport wire;
         RtuMaster master(wire, image);
         wire.writeResult = result;
-        wire.replies.push_back(readReply(1, {1}));
-        EXPECT_EQ(master.readHolding(1, 17161, 1), 2u) << "write result " << result;
-        EXPECT_TRUE(wire.asked.empty());
+        EXPECT_EQ(master.readHolding(1, 17161, 1), 0u) << "write result " << result;
+        EXPECT_EQ(wire.log, "PWR") << "write result " << result;
     }
 }
 

@@ -68,6 +68,17 @@ TEST_F(OnTheWire, FaultyRepliesGiveTheirByteCount)
     }
 }
 
+TEST_F(OnTheWire, LineGoneFailsTheWrite)
+{
+    openQuick();
+    m_pty->hangUp();
+    modbus_store(13, 0x77); // register 5, high byte
+    EXPECT_EQ(modbus_rd(1, 17500, 41), KESTRUNE_RD_NOT_WRITTEN);
+    EXPECT_EQ(modbus_var(5), 10u) << "the preset comes before the write";
+    EXPECT_EQ(modbus_wr(1, 19045, 0), 0u);
+    EXPECT_EQ(comm_tx(0x55), 0u);
+}
+
 TEST_F(OnTheWire, SilentReadLeavesThePresetPattern)
 {
     openQuick();

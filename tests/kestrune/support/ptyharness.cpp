@@ -58,6 +58,14 @@ bool PtyPair::waitQueuedOnSlave(int count) const
     return false;
 }
 
+void PtyPair::hangUp()
+{
+    if (m_master >= 0) {
+        close(m_master);
+        m_master = -1;
+    }
+}
+
 PortFolder::PortFolder()
 {
     std::string pattern =

@@ -25,6 +25,8 @@ public:
     const std::string& slavePath() const { return m_slavePath; }
     // Waits (up to a second) until the slave side holds `count` unread bytes.
     bool waitQueuedOnSlave(int count) const;
+    // Closes the master side: the line is gone for whoever has the slave.
+    void hangUp();
 
 private:
     int m_master = -1;
