@@ -28,7 +28,11 @@ mdb::Recordset& ExportDatabase::table()
 
 void ExportDatabase::clearTable()
 {
-    mdb::Recordset& rs = *m_rs;
+    logexport::clearTable(*m_rs);
+}
+
+void clearTable(mdb::Recordset& rs) noexcept
+{
     try {
         rs.MoveFirst();
     } catch (const std::exception&) {

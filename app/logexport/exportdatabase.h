@@ -32,9 +32,7 @@ public:
     // Shared, read-write, empty password; then its table "LOG". Raises mdb::Error.
     void open(const std::string& path);
     mdb::Recordset& table();
-    // Deletes every row. Every error is ignored, so a table that cannot be
-    // emptied keeps its rows; it gives up at the first refused delete rather
-    // than retrying the same row for ever.
+    // clearTable() on the open table.
     void clearTable();
     // Closes the recordset, then the database; only what is still open.
     void close();
@@ -54,6 +52,11 @@ private:
     std::unique_ptr<mdb::Database> m_db;
     std::unique_ptr<mdb::Recordset> m_rs;
 };
+
+// Deletes every row. Every error is ignored, so a table that cannot be
+// emptied keeps its rows; it gives up at the first refused delete rather than
+// retrying the same row for ever.
+void clearTable(mdb::Recordset& rs) noexcept;
 
 // folder + marker + address + "_yyyy_mm_dd_hh_mm_ss.mdb"; the folder text is
 // used as typed, so it must end with the separator.

@@ -1,6 +1,8 @@
 // Decoding of data-log records and reset-log entries against hand-worked
-// values, and the column names, order and value types the writers hand over.
+// values, the column names, order and value types the writers hand over, and
+// the clearing of a template's table.
 #include "logexport/datalogrecord.h"
+#include "logexport/exportdatabase.h"
 #include "logexport/fieldformat.h"
 #include "logexport/resetlogentry.h"
 #include "mdb/dao.h"
@@ -389,6 +391,64 @@ TEST(DataLogWriter, MissingColumnRaises)
     } catch (const mdb::Error& e) {
         EXPECT_EQ(e.number(), 3265);
     }
+}
+
+// A table of `rows` rows with DAO's moves: MoveFirst/MoveLast fail on an empty
+// table, a deleted row leaves no current row until the next move.
+class RowsRecordset : public mdb::Recordset {
+public:
+    RowsRecordset(int rows, bool refuseDelete) : m_rows(rows), m_refuseDelete(refuseDelete) {}
+    void MoveFirst() override { move(); }
+    void MoveLast() override { move(); }
+    bool Eof() const override { return m_rows == 0; }
+    void Delete() override
+    {
+        ++deletes;
+        // A routine that keeps retrying ends here and fails its check, not the run.
+        if (deletes > 100)
+            m_rows = 0;
+        if (m_refuseDelete || !m_current)
+            throw mdb::Error(3027, "Cannot update. Database or object is read-only.");
+        --m_rows;
+        m_current = false;
+    }
+    void AddNew() override {}
+    void Update() override {}
+    void Close() override {}
+
+    int rows() const { return m_rows; }
+    int deletes = 0;
+
+protected:
+    int columnIndex(std::string_view) const override { return 0; }
+    void setValue(int, const mdb::Value&) override {}
+    mdb::Value getValue(int) const override { return {}; }
+
+private:
+    void move()
+    {
+        if (m_rows == 0)
+            throw mdb::Error(3021, "No current record.");
+        m_current = true;
+    }
+    int m_rows;
+    bool m_refuseDelete;
+    bool m_current = false;
+};
+
+TEST(TableClearing, EmptiesAnyTableAndNeverHangs)
+{
+    for (int rows : {0, 1, 5}) {
+        RowsRecordset rs(rows, false);
+        clearTable(rs);
+        EXPECT_EQ(rs.rows(), 0);
+        EXPECT_EQ(rs.deletes, rows);
+    }
+    // A table that refuses deletion keeps its rows; the routine still returns.
+    RowsRecordset readOnly(3, true);
+    clearTable(readOnly);
+    EXPECT_EQ(readOnly.rows(), 3);
+    EXPECT_EQ(readOnly.deletes, 1);
 }
 
 ResetLogWords sampleEntry()
