@@ -237,6 +237,25 @@ TEST_F(Timeouts, SilentDeviceCostsConstantPlusMultiplierTimesBytes)
     EXPECT_LT(ms, 1500);
 }
 
+TEST_F(Timeouts, OpenRestoresTheOneSecondInterval)
+{
+    ASSERT_EQ(open_comm(kPort), KESTRUNE_OPEN_OK);
+    set_timeout(0, 60, 1, 500, 10);
+    close_comm();
+    ASSERT_EQ(open_comm(kPort), KESTRUNE_OPEN_OK);
+    // With the open's time-outs a stalled echo ends at the 1000 ms gap,
+    // long before the read total of 5000 + 2000 x 8 ms.
+    uint32_t result = 99;
+    long long ms = 0;
+    {
+        ScriptedSlave slave(master(), 8, {{0, {0x01, 0x06, 0x4A}}});
+        ms = msTaken([&] { result = modbus_wr(1, 19045, 0); });
+    }
+    EXPECT_EQ(result, 0u);
+    EXPECT_GE(ms, 950);
+    EXPECT_LT(ms, 4000);
+}
+
 TEST_F(Timeouts, IntervalEndsAReplyThatStalls)
 {
     ASSERT_EQ(open_comm(kPort), KESTRUNE_OPEN_OK);
