@@ -6,7 +6,10 @@
  * $XDG_CONFIG_HOME/kestrune/ports, or ~/.config/kestrune/ports) when that
  * entry exists, else 1-32 = /dev/ttyS0-31, 33-64 = /dev/ttyUSB0-31,
  * 65-96 = /dev/ttyACM0-31; other numbers name no port. The open is exclusive
- * (flock plus TIOCEXCL), raw, 9600 8N2, time-outs 1000/5000/2000/5000/2000.
+ * (flock plus TIOCEXCL), raw, 9600 8N2, time-outs 1000/5000/2000/5000/2000
+ * (in set_timeout's order). Unloading the library closes a port still open:
+ * nothing could close it afterwards, and it would stay held until the
+ * process ends.
  *
  * Time-outs keep their Windows meaning, in ms: read interval = longest gap
  * between two received bytes once the first has come (0 = unused); read
