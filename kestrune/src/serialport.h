@@ -49,13 +49,11 @@ public:
     // True when a port was held and is now closed.
     bool close();
     bool isOpen() const { return m_fd >= 0; }
-    int fd() const { return m_fd; }
 
     // 8 data bits, no parity, one stop bit when `oneStopBit`, else two. Any
     // rate the driver takes; 0 is refused, since on a tty it means hang-up.
     bool setBaud(uint32_t baud, bool oneStopBit);
     void setTimeouts(const CommTimeouts& timeouts) { m_timeouts = timeouts; }
-    const CommTimeouts& timeouts() const { return m_timeouts; }
 
     void purgeInput() override;
     std::ptrdiff_t write(const uint8_t* data, std::size_t length) override;

@@ -287,6 +287,28 @@ TEST_F(Timeouts, MaxIntervalWithoutTotalsReturnsAtOnce)
     EXPECT_EQ(read_comm(), 0x44);
 }
 
+TEST_F(Timeouts, MaxIntervalAndMultiplierWaitOnlyForTheFirstPiece)
+{
+    ASSERT_EQ(open_comm(kPort), KESTRUNE_OPEN_OK);
+    set_timeout(0xFFFFFFFFu, 120, 0xFFFFFFFFu, 500, 0);
+    uint8_t byte = 0xEE;
+    const auto silentMs = msTaken([&] { byte = read_comm(); });
+    EXPECT_EQ(byte, 0);
+    EXPECT_GE(silentMs, 115);
+    EXPECT_LT(silentMs, 1500);
+    // The first piece of an echo ends the read; the rest is not waited for.
+    uint32_t result = 99;
+    long long ms = 0;
+    {
+        ScriptedSlave slave(master(),
+                            8,
+                            {{20, {0x01, 0x06, 0x4A}}, {400, {0x65, 0, 0, 0x8F, 0xCD}}});
+        ms = msTaken([&] { result = modbus_wr(1, 19045, 0); });
+    }
+    EXPECT_EQ(result, 0u);
+    EXPECT_LT(ms, 300);
+}
+
 TEST_F(Timeouts, WriteTotalBoundsAWriteNobodyReads)
 {
     ASSERT_EQ(open_comm(kPort), KESTRUNE_OPEN_OK);
