@@ -85,8 +85,11 @@ void Table::writeMapRow(uint32_t pointer, const UsageMap& map)
     m_store.readPage(pointerPage(pointer), page);
     RowSlot slot = dataRowSlot(page, pointerRow(pointer));
     std::vector<uint8_t> bytes = encodeUsageMap(map);
-    if (bytes.size() != static_cast<std::size_t>(slot.end - slot.start))
+    // A reference map of a row whose length is not 1 + 4n leaves a tail,
+    // which stays zero; the row itself never changes length.
+    if (bytes.size() > static_cast<std::size_t>(slot.end - slot.start))
         throw FormatError("usage map row changed length");
+    bytes.resize(static_cast<std::size_t>(slot.end - slot.start), 0);
     std::copy(bytes.begin(), bytes.end(), page.begin() + slot.start);
     m_store.writePage(pointerPage(pointer), page);
 }
@@ -94,12 +97,14 @@ void Table::writeMapRow(uint32_t pointer, const UsageMap& map)
 void Table::writeGlobalMap()
 {
     uint32_t pointer = rowPointer(kGlobalMapPage, 0);
-    UsageMap global = decodeUsageMap(readMapRow(pointer));
-    // A reference-kind global map with no bitmap pages records no free page,
-    // which stays true since pages are never freed.
+    std::vector<uint8_t> row = readMapRow(pointer);
+    UsageMap global = decodeUsageMap(row);
+    // A reference-kind global map (ours once the file outgrew the inline
+    // window, or Access's) records no page we allocate as free: pages are
+    // never freed, so it stays right as it is.
     if (global.type != kMapInline)
         return;
-    writeMapRow(pointer, globalMapFor(m_store.pageCount(), global.bitmap.size()));
+    writeMapRow(pointer, globalMapFor(m_store.pageCount(), row.size()));
 }
 
 void Table::addOwnedPage(uint32_t page)

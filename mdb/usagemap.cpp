@@ -119,15 +119,20 @@ void mapPageSet(std::span<uint8_t> mapPage, uint32_t bit, bool member)
     put8(mapPage, at, member ? (get8(mapPage, at) | mask) : (get8(mapPage, at) & ~mask));
 }
 
-UsageMap globalMapFor(uint32_t pageCount, std::size_t bitmapBytes)
+UsageMap globalMapFor(uint32_t pageCount, std::size_t rowLength)
 {
+    if (rowLength < 5)
+        throw FormatError("usage map row too short");
     UsageMap map;
-    std::size_t window = bitmapBytes * 8;
-    map.start = pageCount < window ? 0 : ((pageCount - static_cast<uint32_t>(window / 2)) & ~7u);
-    map.bitmap.assign(bitmapBytes, 0);
-    for (std::size_t bit = 0; bit < window; ++bit)
-        if (map.start + bit >= pageCount)
-            map.bitmap[bit / 8] |= static_cast<uint8_t>(1u << (bit % 8));
+    std::size_t window = (rowLength - 5) * 8;
+    if (pageCount > window) {
+        map.type = kMapReference;
+        map.mapPages.assign((rowLength - 1) / 4, 0);
+        return map;
+    }
+    map.bitmap.assign(rowLength - 5, 0);
+    for (std::size_t bit = pageCount; bit < window; ++bit)
+        map.bitmap[bit / 8] |= static_cast<uint8_t>(1u << (bit % 8));
     return map;
 }
 

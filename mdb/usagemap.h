@@ -39,10 +39,12 @@ void inlineSet(UsageMap& map, uint32_t page, bool member);
 std::vector<uint8_t> emptyMapPage();
 void mapPageSet(std::span<uint8_t> mapPage, uint32_t bit, bool member);
 
-// The global map on page 1, rebuilt for a file of `pageCount` pages that
-// never frees pages: a set bit means "free", so every page below the count
-// is clear. Past 512 pages the window follows the end of the file and the
-// pages before it count as used.
-UsageMap globalMapFor(uint32_t pageCount, std::size_t bitmapBytes);
+// The global map on page 1 (a set bit means "free") for a file of
+// `pageCount` pages that never frees pages, in a row of `rowLength` bytes.
+// While the file fits the inline window from page 0, every page below the
+// count is clear and every page past it set, as Jet writes it. A longer file
+// gets the reference kind with no bitmap pages, which records no free page
+// at all: what Access writes for a large file (see docs/jet4-notes.md).
+UsageMap globalMapFor(uint32_t pageCount, std::size_t rowLength);
 
 } // namespace mdb

@@ -160,3 +160,40 @@ TEST(TableEngine, OwnedPagesOfAnotherTableAreDamage)
     MemoryPageStore store(file);
     EXPECT_THROW(Table(store, 19), FormatError);
 }
+
+TEST(TableEngine, GlobalMapNeverShowsAnAllocatedPageFree)
+{
+    MemoryPageStore store(mdbgen::buildTemplate(mdbgen::dataLogColumns()));
+    Table table(store, 19);
+    auto globalRow = [&store] {
+        std::vector<uint8_t> page(4096);
+        store.readPage(1, page);
+        RowSlot s = dataRowSlot(page, 0);
+        return std::vector<uint8_t>(page.begin() + s.start, page.begin() + s.end);
+    };
+    uint32_t pages = store.pageCount();
+    for (int n = 0; store.pageCount() < 530; ++n) {
+        table.append(sampleRow(table.def(), n));
+        if (store.pageCount() == pages)
+            continue;
+        pages = store.pageCount();
+        std::vector<uint8_t> row = globalRow();
+        ASSERT_EQ(row.size(), 69u);
+        std::vector<uint8_t> expected(69, 0);
+        if (pages <= 512) {
+            // Inline from page 0: a set bit is a free page, i.e. one past the end.
+            for (uint32_t p = pages; p < 512; ++p)
+                expected[5 + p / 8] |= static_cast<uint8_t>(1u << (p % 8));
+        } else {
+            // Reference kind without bitmap pages: no page is free.
+            expected[0] = 0x01;
+        }
+        ASSERT_EQ(row, expected) << "file of " << pages << " pages";
+    }
+    // The free-space map of LOG also leaves its start at 0 only while it can.
+    std::vector<uint8_t> maps(4096);
+    store.readPage(20, maps);
+    RowSlot s = dataRowSlot(maps, 1);
+    uint32_t start = get32(maps, s.start + 1u);
+    EXPECT_EQ(start, (store.pageCount() - 1) & ~7u);
+}

@@ -58,19 +58,27 @@ TEST(UsageMap, ReferenceToANonMapPageIsDamage)
     EXPECT_THROW(decodeUsageMap(bad), FormatError);
 }
 
-TEST(UsageMap, GlobalMapMatchesJetAndFollowsTheFileEnd)
+TEST(UsageMap, GlobalMapMatchesJetThenTurnsToTheReferenceKind)
 {
     LOAD_REFERENCE(file, "emptyJet4.mdb");
     // Jet's 19-page file: pages 0-18 used, the rest of the window free.
-    EXPECT_EQ(encodeUsageMap(globalMapFor(19, 64)), mapRow(file, 1, 0));
+    EXPECT_EQ(encodeUsageMap(globalMapFor(19, 69)), mapRow(file, 1, 0));
 
-    UsageMap far = globalMapFor(1000, 64);
-    EXPECT_EQ(far.start, 744u); // (1000 - 256) rounded down to 8
+    // 512 pages fill the window exactly: nothing in it is free.
+    std::vector<uint8_t> full(69, 0);
+    EXPECT_EQ(encodeUsageMap(globalMapFor(512, 69)), full);
+
+    // Past the window: the reference kind without bitmap pages, as Access
+    // writes for a large file, so no page counts as free.
+    std::vector<uint8_t> reference(69, 0);
+    reference[0] = 0x01;
+    EXPECT_EQ(encodeUsageMap(globalMapFor(513, 69)), reference);
+    EXPECT_EQ(encodeUsageMap(globalMapFor(1000, 69)), reference);
     MemoryPageStore none;
-    std::vector<uint32_t> free = mapPages(far, none);
-    ASSERT_FALSE(free.empty());
-    EXPECT_EQ(free.front(), 1000u);
-    EXPECT_EQ(free.back(), 744u + 511u);
+    EXPECT_TRUE(mapPages(globalMapFor(1000, 69), none).empty());
+    // A row whose length is not 1 + 4n keeps as many whole pointers as fit.
+    EXPECT_EQ(globalMapFor(1000, 70).mapPages.size(), 17u);
+    EXPECT_THROW(globalMapFor(10, 4), FormatError);
 }
 
 TEST(UsageMap, MapPageBits)

@@ -437,7 +437,7 @@ std::vector<uint8_t> buildTemplate(std::span<const LogColumn> columns,
 
     pages[kPgHeader] = headerPage();
     pages[kPgGlobalMap] =
-        mapRowsPage({globalMapFor(kLayoutPages, kTableMapRowLength - 5), emptyInlineMap(0)},
+        mapRowsPage({globalMapFor(kLayoutPages, kTableMapRowLength), emptyInlineMap(0)},
                     kGlobalMapPage);
     pages[kPgObjectsDef] = encodeTableDef(objects);
     pages[kPgAcesDef] = encodeTableDef(acl);
