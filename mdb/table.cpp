@@ -142,8 +142,11 @@ void Table::setFreeMap(uint32_t page)
     UsageMap free = decodeUsageMap(readMapRow(m_def.freeMap));
     if (free.type != kMapInline)
         return; // only a hint for Jet; a reference map is left as it is
-    UsageMap next = emptyInlineMap(page & ~7u);
-    next.bitmap.resize(free.bitmap.size());
+    // Start at page 0 while the window reaches the page, as Jackcess does.
+    UsageMap next = emptyInlineMap(0);
+    next.bitmap.assign(free.bitmap.size(), 0);
+    if (!inlineCovers(next, page))
+        next.start = page & ~7u;
     inlineSet(next, page, true);
     if (next != free)
         writeMapRow(m_def.freeMap, next);
