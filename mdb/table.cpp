@@ -198,9 +198,11 @@ RowId Table::append(std::span<const Cell> values)
     if (!slot)
         throw FormatError("row does not fit an empty page");
     m_store.writePage(fresh, page);
-    m_pages.emplace(fresh, std::move(page));
     writeGlobalMap();
     addOwnedPage(fresh);
+    // Only a page the owned map lists may take rows: one whose listing
+    // failed (a full disk) stays an unused page that nothing reads.
+    m_pages.emplace(fresh, std::move(page));
     m_cursor = fresh;
     setFreeMap(fresh);
     writeRowCount(m_def.rowCount + 1);

@@ -197,3 +197,23 @@ TEST(TableEngine, GlobalMapNeverShowsAnAllocatedPageFree)
     uint32_t start = get32(maps, s.start + 1u);
     EXPECT_EQ(start, (store.pageCount() - 1) & ~7u);
 }
+
+TEST(TableEngine, PageLeftUnlistedByAFullDiskNeverTakesRows)
+{
+    MemoryPageStore store(mdbgen::buildTemplate(mdbgen::dataLogColumns()));
+    Table table(store, 19);
+    // The first row's data page fits; its owned-map bitmap page does not.
+    store.setMaxPages(store.pageCount() + 1);
+    EXPECT_THROW(table.append(sampleRow(table.def(), 0)), Error);
+    store.setMaxPages(UINT32_MAX);
+    std::vector<RowId> ids;
+    for (int n = 1; n <= 5; ++n)
+        ids.push_back(table.append(sampleRow(table.def(), n)));
+    for (RowId id : ids)
+        table.remove(id);
+    for (int n = 6; n <= 8; ++n)
+        table.append(sampleRow(table.def(), n));
+    Table reopened(store, 19);
+    ASSERT_EQ(reopened.liveRowCount(), 3u);
+    EXPECT_EQ(reopened.read(reopened.initialRows().front()), sampleRow(reopened.def(), 6));
+}
