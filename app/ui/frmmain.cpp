@@ -92,8 +92,10 @@ FrmMain::FrmMain(FrmMainDeps deps, QWidget* parent)
     m_timer1.setInterval(kTimerIntervalMs);
     m_timer1.start();
 
-    guarded([this] { m_lifecycle->Form_Load(); });
+    // Load begins by selecting txtCOM's design text; the stored texts written
+    // after it replace that selection, so no field starts highlighted.
     m_txtCOM->selectAllFromStart();
+    guarded([this] { m_lifecycle->Form_Load(); });
 }
 
 FrmMain::~FrmMain() = default;
