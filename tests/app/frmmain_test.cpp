@@ -186,6 +186,96 @@ private slots:
                  true);
     }
 
+    // The longest texts the handlers write must show whole in their controls,
+    // with the fonts this system has; a clipped status or error line hides
+    // exactly what the technician needs to read.
+    void longestTextsFitTheirControls_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("status, old firmware")
+            << "lblStatus" << QStringLiteral("Erro!!!       FW v655.35r65535       Erro!!!");
+        QTest::newRow("status, connected")
+            << "lblStatus" << QStringLiteral("Conectado. Firmware v655.35 Release 65535");
+        QTest::newRow("serial") << "lblNS" << QStringLiteral("Número de Série: 6553565535");
+        QTest::newRow("compatibility")
+            << "lblNS" << QStringLiteral("Software compatível somente a partir da v1.23.");
+        QTest::newRow("pointer") << "lblAte" << QStringLiteral("Último Log gravado = 65535");
+        QTest::newRow("progress, data log")
+            << "lblTexto" << QStringLiteral("Lendo registro 10379... ERRO");
+        QTest::newRow("progress, reset log")
+            << "lblTexto" << QStringLiteral("Lendo registro 78 de 78... FIM");
+        QTest::newRow("data-log read failure")
+            << "lblTexto"
+            << QStringLiteral("Erro ao ler o LOG. (Download parou no registro 10378) ERRO");
+        QTest::newRow("option N") << "optUltimos" << QStringLiteral("Ler");
+        QTest::newRow("whole memory") << "optInteira" << QStringLiteral("Ler Memória Inteira");
+        QTest::newRow("last N") << "lblUltimos" << QStringLiteral("último(s) log(s).");
+        QTest::newRow("range") << "lblDeAte" << QStringLiteral("até");
+        QTest::newRow("Timeout") << "Label8" << QStringLiteral("Timeout(ms):");
+        QTest::newRow("address") << "Label2" << QStringLiteral("Endereço:");
+        QTest::newRow("save in") << "Label27" << QStringLiteral("Salvar em:");
+        QTest::newRow("connect") << "cmdOK" << QStringLiteral("Desconectar");
+        QTest::newRow("data log") << "cmdGerar" << QStringLiteral("Gerar Arquivo de LOG");
+        QTest::newRow("browse") << "cmdProcurar" << QStringLiteral("Procurar...");
+        QTest::newRow("baud") << "cboBaudRate" << QStringLiteral("     115200");
+        QTest::newRow("timeout field") << "txtTimeout" << QStringLiteral("99999");
+        QTest::newRow("range field") << "txtAte" << QStringLiteral("10380");
+    }
+
+    void longestTextsFitTheirControls()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, text);
+        QWidget* w = m_window->findChild<QWidget*>(name);
+        QVERIFY2(w, qPrintable(name));
+        QSize needed;
+        QSize room = w->size();
+        if (auto* l = qobject_cast<QLabel*>(w)) {
+            l->setText(text);
+            room = l->contentsRect().size();
+            needed = l->wordWrap() ? QSize(room.width(), l->heightForWidth(room.width()))
+                                   : QSize(l->fontMetrics().horizontalAdvance(text),
+                                           l->fontMetrics().height());
+        } else if (auto* b = qobject_cast<QAbstractButton*>(w)) {
+            b->setText(text);
+            needed = b->sizeHint();
+        } else if (auto* e = qobject_cast<QLineEdit*>(w)) {
+            e->setText(text);
+            // The frame and the inner margins of the edit take their share.
+            needed =
+                QSize(e->fontMetrics().horizontalAdvance(text) + 10, e->minimumSizeHint().height());
+        } else if (auto* c = qobject_cast<QComboBox*>(w)) {
+            c->setEditText(text);
+            needed =
+                QSize(c->fontMetrics().horizontalAdvance(text) + 30, c->minimumSizeHint().height());
+        }
+        QVERIFY2(needed.width() <= room.width() && needed.height() <= room.height(),
+                 qPrintable(QString("%1 needs %2x%3, has %4x%5")
+                                .arg(name)
+                                .arg(needed.width())
+                                .arg(needed.height())
+                                .arg(room.width())
+                                .arg(room.height())));
+    }
+
+    void controlsDoNotOverlap()
+    {
+        QList<QWidget*> shown;
+        for (QWidget* w :
+             m_window->centralWidget()->findChildren<QWidget*>(QString(),
+                                                               Qt::FindDirectChildrenOnly))
+            shown.append(w);
+        for (int i = 0; i < shown.size(); ++i)
+            for (int j = i + 1; j < shown.size(); ++j)
+                QVERIFY2(
+                    !shown[i]->geometry().intersects(shown[j]->geometry()),
+                    qPrintable(shown[i]->objectName() + " overlaps " + shown[j]->objectName()));
+        for (QWidget* w : shown)
+            QVERIFY2(m_window->centralWidget()->rect().contains(w->geometry()),
+                     qPrintable(w->objectName() + " leaves the client area"));
+    }
+
     void tabOrderFollowsTheFormOrder()
     {
         const char* order[] = {"txtTimeout",
@@ -288,6 +378,10 @@ private slots:
 
     void tabIntoPortAndAddressSelectsAll()
     {
+        // Until it gets the focus, the port field shows no selection: a
+        // highlighted number in a field nobody entered looks like a pending edit.
+        QVERIFY(!find<TextBox>("txtCOM")->hasSelectedText());
+
         auto* baud = find<QComboBox>("cboBaudRate");
         auto* com = find<TextBox>("txtCOM");
         auto* end = find<TextBox>("txtEnd");
@@ -398,6 +492,31 @@ private slots:
         QVERIFY(!about.isVisible());
         m_store.setValue("TopAbout", "x");
         QCOMPARE(twipsSetting(m_store, "TopAbout"), 0);
+    }
+
+    void aboutBoxTextsPositionAndEnter()
+    {
+        m_store.setValue("TopAbout", "750");
+        m_store.setValue("LeftAbout", "3000");
+        FrmAbout about(m_store, m_window.get());
+        QCOMPARE(about.findChild<QLabel*>("lblTitle")->text(),
+                 QStringLiteral("Software de Log do QVR/KPW"));
+        QCOMPARE(about.findChild<QLabel*>("lblDescription")->text(),
+                 QStringLiteral("Aplicação para leitura de Log do QVR/KPW. Compatível com "
+                                "firmwares a partir da versão 1.24 r1."));
+        QCOMPARE(about.pos(), QPoint(200, 50));
+        QVERIFY(!(about.windowFlags() & Qt::WindowMaximizeButtonHint));
+        QVERIFY(!(about.windowFlags() & Qt::WindowMinimizeButtonHint));
+        // The description must show whole in its box.
+        auto* description = about.findChild<QLabel*>("lblDescription");
+        QVERIFY(description->heightForWidth(description->width()) <= description->height());
+        bool closedByEnter = false;
+        QTimer::singleShot(0, &about, [&] {
+            QTest::keyClick(&about, Qt::Key_Return);
+            closedByEnter = !about.isVisible();
+        });
+        about.exec();
+        QVERIFY(closedByEnter);
     }
 
     void closingTheWindowStopsThePoll()
