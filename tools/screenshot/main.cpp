@@ -1,11 +1,12 @@
-// logqvr-screenshot OUT.png: the main window, connected to a simulated device
-// after one poll tick, drawn offscreen into a PNG. For looking at the layout
-// without a display.
+// logqvr-screenshot OUT.png [ABOUT.png]: the main window, connected to a
+// simulated device after one poll tick, drawn offscreen into a PNG; and, when
+// asked, the About box too. For looking at the layout without a display.
 #include "connection/dynamickestrune.h"
 #include "connection/settingsstore.h"
 #include "logexport/exportenv.h"
 #include "simulator.h"
 #include "ui/folderpicker.h"
+#include "ui/frmabout.h"
 #include "ui/frmmain.h"
 #include "ui/prompts.h"
 
@@ -49,8 +50,8 @@ void waitMs(int ms)
 
 int main(int argc, char* argv[])
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s OUT.png\n", argv[0]);
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: %s OUT.png [ABOUT.png]\n", argv[0]);
         return 2;
     }
     if (!std::getenv("QT_QPA_PLATFORM"))
@@ -94,10 +95,17 @@ int main(int argc, char* argv[])
     window.findChild<QPushButton*>("cmdOK")->click();
     waitMs(700); // one poll tick writes the status lines
 
-    const bool saved = window.grab().save(QString::fromLocal8Bit(argv[1]), "PNG");
+    bool saved = window.grab().save(QString::fromLocal8Bit(argv[1]), "PNG");
+    if (saved && argc == 3) {
+        FrmAbout about(store, &window);
+        about.show();
+        waitMs(100);
+        saved = about.grab().save(QString::fromLocal8Bit(argv[2]), "PNG");
+        about.close();
+    }
     window.close();
     if (!saved) {
-        std::fprintf(stderr, "cannot write %s\n", argv[1]);
+        std::fprintf(stderr, "cannot write the picture\n");
         return 1;
     }
     return 0;
