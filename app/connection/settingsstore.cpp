@@ -1,7 +1,16 @@
 #include "connection/settingsstore.h"
 
+#include <QFileInfo>
 #include <QSettings>
 #include <QString>
+
+std::string settingsNameOf(const std::string& executablePath)
+{
+    const QFileInfo file(QString::fromStdString(executablePath));
+    const QString name = file.completeBaseName();
+    // A name that is all extension (".qvr") has nothing else to go by.
+    return (name.isEmpty() ? file.fileName() : name).toStdString();
+}
 
 std::optional<std::string> MemorySettingsStore::value(const std::string& key) const
 {

@@ -22,6 +22,11 @@ inline constexpr const char* kTopAbout = "TopAbout";
 inline constexpr const char* kLeftAbout = "LeftAbout";
 } // namespace settingskey
 
+// The application name the settings live under: the executable's file name
+// without its extension ("/opt/q/LOG_QVR" and "/opt/q/LOG_QVR.bin" give
+// "LOG_QVR"; "LOG_QVR.v2.bin" keeps "LOG_QVR.v2").
+std::string settingsNameOf(const std::string& executablePath);
+
 class SettingsStore {
 public:
     virtual ~SettingsStore() = default;

@@ -7,7 +7,6 @@
 #include "ui/qtprompts.h"
 
 #include <QApplication>
-#include <QFileInfo>
 
 #include <chrono>
 #include <thread>
@@ -17,8 +16,7 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     // The settings live under the executable's own base name, so a renamed
     // copy of the program keeps settings of its own.
-    const QString exeName = QFileInfo(QCoreApplication::applicationFilePath()).baseName();
-    QtSettingsStore store(exeName.toStdString());
+    QtSettingsStore store(settingsNameOf(QCoreApplication::applicationFilePath().toStdString()));
     QtPrompts prompts;
     QtFolderPicker folders;
     SystemClock clock;

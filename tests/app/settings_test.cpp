@@ -140,3 +140,17 @@ TEST(QtSettings, KeysLiveInTheParamsGroupOfOneFilePerProgramName)
 }
 
 } // namespace
+
+namespace {
+
+TEST(QtSettings, ProgramNameIsTheFileNameWithoutItsExtension)
+{
+    EXPECT_EQ(settingsNameOf("/opt/logqvr/bin/LOG_QVR"), "LOG_QVR");
+    EXPECT_EQ(settingsNameOf("/opt/logqvr/bin/LOG_QVR.bin"), "LOG_QVR");
+    // Only the last suffix is the extension: a renamed copy keeps its own name.
+    EXPECT_EQ(settingsNameOf("/srv/LOG_QVR.v2.bin"), "LOG_QVR.v2");
+    EXPECT_EQ(settingsNameOf("/srv/LOG_QVR.v3.bin"), "LOG_QVR.v3");
+    EXPECT_EQ(settingsNameOf("/srv/.qvr"), ".qvr");
+}
+
+} // namespace
