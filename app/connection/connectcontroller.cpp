@@ -56,10 +56,10 @@ void ConnectController::connect()
 {
     if (!inputsInRange() || m_ctx.values.PortaAberta)
         return;
-    bool opened = false;
+    bool openTried = false;
     try {
         const int16_t port = textnum::toInt16(m_ctx.view.text(Control::txtCOM));
-        opened = true; // from here on a failure must close whatever open_comm left
+        openTried = true; // from here on a failure must close whatever open_comm left
         if (m_ctx.lib.open_comm(port) != kOpenOk) {
             m_ctx.prompts.show("Erro ao abrir porta COM.", PromptIcon::Warning, "Erro");
             m_ctx.lib.close_comm();
@@ -69,8 +69,10 @@ void ConnectController::connect()
     } catch (const std::exception& error) {
         // A text that is no number, or an export that cannot be bound, ends the
         // connect; the port must not stay held while the window says it is closed.
+        // Nothing throws once the caption reads "Desconectar", so the link
+        // given up here is never one the window shows as connected.
         reportError(m_ctx.prompts, error);
-        if (opened && m_ctx.view.text(Control::cmdOK) == "Conectar") {
+        if (openTried) {
             try {
                 m_ctx.lib.close_comm();
             } catch (const BindError&) {

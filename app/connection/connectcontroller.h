@@ -16,7 +16,7 @@ public:
 private:
     void connect();
     bool inputsInRange();
-    // Steps after the open; false when the link had to be given up.
+    // Steps after a successful open: line settings, then identification.
     void configureAndIdentify();
     void identify();
     void enableLogControls();
