@@ -235,6 +235,19 @@ INSTANTIATE_TEST_SUITE_P(
                   span(10, 10380) + span(0, 3)}),
     [](const testing::TestParamInfo<RangeCase>& info) { return std::string(info.param.name); });
 
+TEST_F(DataLogDownloadTest, SecondExportInTheSameSecondReplacesTheFirst)
+{
+    fillLog(100);
+    rig->view.setText(Control::txtUltimos, "3");
+    run();
+    rig->view.setText(Control::txtUltimos, "2");
+    run();
+    ASSERT_EQ(rig->prompts.shown.size(), 2u);
+    EXPECT_EQ(rig->prompts.shown[1].text, "Dados gravados com sucesso");
+    EXPECT_EQ(rig->outputFiles(), std::vector<std::string>{kSuccessName});
+    expectRowsAre(readLogTable(outputPath()), span(99, 100));
+}
+
 TEST_F(DataLogDownloadTest, EmptyLogTouchesNothing)
 {
     fillLog(100);
