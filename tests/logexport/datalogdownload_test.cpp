@@ -317,6 +317,27 @@ TEST_F(DataLogDownloadTest, SilentDeviceStopsTheWalk)
     EXPECT_TRUE(readLogTable(templatePath()).empty());
 }
 
+TEST_F(DataLogDownloadTest, UnansweredSelectsDoNotStopTheRead)
+{
+    fillLog(100);
+    sim::Faults f;
+    f.silentWrites = true;
+    rig->device.setFaults(f);
+    rig->view.setText(Control::txtDe, "3");
+    rig->view.setText(Control::txtAte, "4");
+    run();
+
+    expectOnlyPrompt("Dados gravados com sucesso", PromptIcon::Information, "LOG QVR");
+    // Every select tried txtRetry times, each record still read once; the
+    // device, never told, keeps showing the record after its last selection.
+    std::vector<int> functions;
+    for (const auto& t : rig->device.transactions())
+        functions.push_back(t.function);
+    EXPECT_EQ(functions, (std::vector<int>{6, 6, 3, 6, 6, 3}));
+    EXPECT_EQ(servedOnce(rig->device), std::vector<int>{1});
+    EXPECT_EQ(readLogTable(outputPath()).size(), 2u);
+}
+
 TEST_F(DataLogDownloadTest, NoAttemptsMeansNoTraffic)
 {
     fillLog(100);
