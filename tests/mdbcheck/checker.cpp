@@ -166,6 +166,12 @@ void Checker::checkGlobalMap()
                    "page " + std::to_string(p) + " is inside the file but marked free",
                    false);
     }
+    // Pages before an inline window are in no state at all: Jackcess treats
+    // them as free, Jet's reading is unknown, so a file must never have any.
+    if (global.type == 0 && global.startPage > 0)
+        report("global-map",
+               "pages 0-" + std::to_string(global.startPage - 1) +
+                   " lie before the inline global map's window");
     if (m_options.pagesPastEndFree && global.type == 0) {
         uint32_t end = global.startPage + global.windowPages;
         for (uint32_t p = std::max(count, global.startPage); p < end; ++p) {

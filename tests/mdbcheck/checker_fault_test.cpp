@@ -82,6 +82,17 @@ const FaultCase kFaults[] = {
      },
      "global-map",
      true},
+    {"GlobalMapWindowMovedPastUsedPages",
+     [](Bytes& b) {
+         // The window starts at 8 with the same pages marked free: pages 0-7
+         // are now outside it, and what Jet makes of them is not known.
+         size_t map = rowStart(b, 1, 0);
+         put32(b, map + 1, 8);
+         for (size_t k = 5; k + 1 < 69; ++k)
+             b[map + k] = b[map + k + 1];
+     },
+     "global-map",
+     true},
     {"CatalogIndexKeyAltered",
      [](Bytes& b) { b[pageAt(kParentIdNameIndex) + 0x1E0 + 1] ^= 0x01; },
      "index-entries",
