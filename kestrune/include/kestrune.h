@@ -2,7 +2,7 @@
  * One process-wide port and one 300-byte register image; every result is an
  * integer code. The program binds these exports by name at run time.
  *
- * Ports: number n opens com<n> in the folder $KESTRUNE_PORTS (default
+ * Ports: number n (1 or more) opens com<n> in the folder $KESTRUNE_PORTS (default
  * $XDG_CONFIG_HOME/kestrune/ports, or ~/.config/kestrune/ports) when that
  * entry exists, else 1-32 = /dev/ttyS0-31, 33-64 = /dev/ttyUSB0-31,
  * 65-96 = /dev/ttyACM0-31; other numbers name no port. The open is exclusive
@@ -15,7 +15,8 @@
  * between two received bytes once the first has come (0 = unused); read
  * total = multiplier x bytes asked + constant (both 0 = unused); write total
  * likewise. Interval 0xFFFFFFFF with both read totals 0 returns at once with
- * what has arrived.
+ * what has arrived; interval and read multiplier 0xFFFFFFFF with a constant
+ * wait up to the constant for the first bytes and return with them.
  *
  * With no port open: set_baud, comm_tx, modbus_wr, modbus_wrb and
  * modbus_buf_wr return 0, modbus_rd returns 2, write_comm does nothing,
