@@ -461,6 +461,9 @@ private slots:
         m_folders.answer = std::nullopt; // cancelled
         QTest::mouseClick(procurar, Qt::LeftButton);
         QCOMPARE(path->text(), QStringLiteral("/"));
+        m_folders.answer = ""; // a browser that could give no path
+        QTest::mouseClick(procurar, Qt::LeftButton);
+        QCOMPARE(path->text(), QStringLiteral("/"));
         m_folders.answer = "/srv/x/";
         QTest::mouseClick(procurar, Qt::LeftButton);
         QCOMPARE(path->text(), QStringLiteral("/srv/x/"));

@@ -114,6 +114,21 @@ TEST_F(PollTest, FailedPollIsSilentAndKeepsTheLastValues)
     EXPECT_EQ(view.text(Control::lblStatus), "Conectado. Firmware v1.24 Release 4");
 }
 
+TEST_F(PollTest, AddressThatIsNoNumberMakesTheTickSkipItsReadSilently)
+{
+    connect.cmdOK_Click();
+    ASSERT_TRUE(values.PortaAberta);
+    sim.clearTransactions();
+    // A box from the tick would come back every 500 ms.
+    view.setText(Control::txtEnd, "x");
+    poll.Timer1_Timer();
+    EXPECT_TRUE(requests().empty());
+    EXPECT_TRUE(prompts.shown.empty());
+    EXPECT_EQ(view.text(Control::lblStatus), "Conectado. Firmware v1.24 Release 4");
+    EXPECT_FALSE(view.isEnabled(Control::txtEnd));
+    EXPECT_TRUE(values.PortaAberta);
+}
+
 TEST_F(PollTest, DisconnectedTickEnablesPortControlsThenTheButton)
 {
     for (Control c : kPortControls)
