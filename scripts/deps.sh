@@ -9,6 +9,7 @@ packages=(
     libgtest-dev libgmock-dev
     libmodbus-dev
     mdbtools
+    locales
 )
 # Node.js may come from another packaging than Debian's; any node >= 18 with npm will do.
 command -v node >/dev/null 2>&1 && command -v npm >/dev/null 2>&1 || packages+=(nodejs npm)
