@@ -1,30 +1,18 @@
 // The small DAO-like face of the Access-file engine: the members the two
 // downloads use (DBEngine, OpenDatabase, OpenRecordset, MoveFirst, MoveLast,
-// Eof, Delete, AddNew, Fields, Update, Close). Errors are mdb::Error with
-// Jet's number and description.
+// Eof, Delete, AddNew, Fields, Update, Close). Errors are mdb::Error
+// (mdb/errors.h) with Jet's number and description.
 #pragma once
+
+#include "mdb/errors.h"
 
 #include <cstdint>
 #include <memory>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <variant>
 
 namespace mdb {
-
-class Error : public std::runtime_error {
-public:
-    Error(int number, const std::string& description)
-        : std::runtime_error(description), m_number(number)
-    {
-    }
-    int number() const { return m_number; }
-    std::string description() const { return what(); }
-
-private:
-    int m_number;
-};
 
 // A value handed to or read from a field: null, text (UTF-8), 16-bit integer,
 // 32-bit integer or 64-bit floating point. The engine converts it to the
@@ -97,6 +85,9 @@ inline Field& Field::operator=(const Value& v)
     return *this;
 }
 
-inline Value Field::value() const { return m_rs.getValue(m_column); }
+inline Value Field::value() const
+{
+    return m_rs.getValue(m_column);
+}
 
 } // namespace mdb

@@ -1,13 +1,25 @@
-// Jet's error numbers and descriptions, so that callers see what DAO would
-// report. Descriptions with a '|' get the argument (a path or a name) there.
+// The engine's errors: Jet's numbers and descriptions, so that callers see
+// what DAO would report. Every layer raises them, from the page I/O up.
 #pragma once
 
-#include "mdb/dao.h"
-
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
 namespace mdb {
+
+class Error : public std::runtime_error {
+public:
+    Error(int number, const std::string& description)
+        : std::runtime_error(description), m_number(number)
+    {
+    }
+    int number() const { return m_number; }
+    std::string description() const { return what(); }
+
+private:
+    int m_number;
+};
 
 enum JetError : int {
     kErrNoCurrentRecord = 3021,
@@ -31,7 +43,8 @@ enum JetError : int {
     kErrConversion = 3421,
 };
 
-// Builds the Error for a number, filling the description's '|' with `arg`.
+// Builds the Error for a number. Descriptions with a '|' get `arg` (a path
+// or a name) there.
 Error jetError(JetError number, std::string_view arg = {});
 
 } // namespace mdb

@@ -1,5 +1,5 @@
 #include "mdb/bytes.h"
-#include "mdb/dao.h"
+#include "mdb/errors.h"
 #include "mdb/pageio.h"
 #include "testfiles.h"
 
