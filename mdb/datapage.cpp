@@ -40,14 +40,14 @@ uint16_t dataRowCount(std::span<const uint8_t> page)
     return get16(page, kDataRowCount);
 }
 
-uint16_t dataLiveRows(std::span<const uint8_t> page)
+bool dataHasLiveRow(std::span<const uint8_t> page)
 {
-    uint16_t live = 0;
     for (uint16_t r = 0; r < dataRowCount(page); ++r)
         if (!dataRowSlot(page, r).deleted)
-            ++live;
-    return live;
+            return true;
+    return false;
 }
+
 uint16_t dataFreeSpace(std::span<const uint8_t> page)
 {
     return get16(page, kDataFreeSpace);

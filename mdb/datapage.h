@@ -18,8 +18,8 @@ std::vector<uint8_t> clearedDataPage(uint32_t owner);
 bool isClearedDataPage(std::span<const uint8_t> page);
 
 uint16_t dataRowCount(std::span<const uint8_t> page);
-// Slots that hold a row (neither flag bit set).
-uint16_t dataLiveRows(std::span<const uint8_t> page);
+// Whether a slot holds a row (neither flag bit set).
+bool dataHasLiveRow(std::span<const uint8_t> page);
 uint16_t dataFreeSpace(std::span<const uint8_t> page);
 uint32_t dataOwner(std::span<const uint8_t> page);
 

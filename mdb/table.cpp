@@ -28,7 +28,7 @@ Table::Table(PageStore& store, uint32_t tdefPage)
             if (!slot.deleted)
                 m_initialRows.push_back({p, r});
         }
-        if (dataLiveRows(page) > 0 || m_cursor == 0)
+        if (dataHasLiveRow(page) || m_cursor == 0)
             m_cursor = p;
         m_pages.emplace(p, std::move(page));
     }
@@ -161,14 +161,16 @@ void Table::writeRowCount(uint32_t count)
 
 uint32_t Table::pageForRow(std::size_t rowBytes)
 {
-    auto fits = [rowBytes](const std::vector<uint8_t>& page) {
-        return dataRowCount(page) < kMaxRowsPerPage && rowBytes + 2 <= dataFreeSpace(page);
-    };
-    if (m_cursor != 0 && fits(cachedPage(m_cursor)))
+    if (m_cursor == 0)
+        return 0;
+    const std::vector<uint8_t>& current = cachedPage(m_cursor);
+    if (dataRowCount(current) < kMaxRowsPerPage && rowBytes + 2 <= dataFreeSpace(current))
         return m_cursor;
-    // Pages emptied by a clear are reused in order before the file grows.
-    for (auto it = m_pages.upper_bound(m_cursor); it != m_pages.end(); ++it)
-        if (dataLiveRows(it->second) == 0 && fits(it->second))
+    // Pages holding no live row are reused in order before the file grows:
+    // those a clear emptied, and those still full of deleted rows because a
+    // kill or a failed write stopped the clear before it emptied them.
+    for (auto it = m_pages.lower_bound(m_cursor); it != m_pages.end(); ++it)
+        if (!dataHasLiveRow(it->second))
             return it->first;
     return 0;
 }
@@ -179,6 +181,10 @@ RowId Table::append(std::span<const Cell> values)
     uint32_t target = pageForRow(row.size());
     if (target != 0) {
         std::vector<uint8_t> page = cachedPage(target);
+        // A page of deleted rows starts over as a clear leaves it, so that
+        // the file reads the same as after a clear that was not stopped.
+        if (!isClearedDataPage(page) && !dataHasLiveRow(page))
+            page = clearedDataPage(m_tdefPage);
         auto slot = dataAddRow(page, row);
         if (!slot)
             throw FormatError("row does not fit an empty page");

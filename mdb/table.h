@@ -42,7 +42,8 @@ public:
     RowId append(std::span<const Cell> values);
     // Flags the row deleted. Deleting the last live row empties every owned
     // page and queues them for reuse, so clearing and refilling the table does
-    // not grow the file.
+    // not grow the file. Appends also reuse owned pages left holding only
+    // deleted rows, by a clear that was stopped before it emptied them.
     void remove(RowId id);
 
     // Owned data pages in ascending order (for tests and checks).

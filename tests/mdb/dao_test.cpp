@@ -55,17 +55,6 @@ void addResetRow(Recordset& rs, int n)
     rs.Update();
 }
 
-std::vector<std::string> exportLines(const std::string& path)
-{
-    std::string command = std::string(LOGQVR_MDB_EXPORT) + " " + path + " LOG 2>&1";
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(command.c_str(), "r"), ::pclose);
-    std::vector<std::string> lines;
-    char line[8192];
-    while (pipe && std::fgets(line, sizeof line, pipe.get()))
-        lines.emplace_back(line);
-    return lines;
-}
-
 class Template : public ::testing::Test {
 protected:
     void SetUp() override
@@ -188,7 +177,7 @@ TEST_F(Template, ClearingThenFillingGivesWhatMdbtoolsExports)
     }
     if (::access(LOGQVR_MDB_EXPORT, X_OK) != 0)
         GTEST_SKIP() << "mdb-export not installed";
-    std::vector<std::string> lines = exportLines(m_reset);
+    std::vector<std::string> lines = mdbtest::exportLines(m_reset);
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(lines[1],
               "\"05/03/24\",\"14:05:09\",-128,,7,,,,,,,,,,,,,,,\"0x0001 | 2A3C\",,,,,,65535,1\n");
@@ -218,7 +207,7 @@ TEST_F(Template, RepeatedFullExportsDoNotGrowTheFile)
     EXPECT_EQ(sizes[2], sizes[1]);
     EXPECT_LT(sizes[2], 4u * 1024 * 1024);
     if (::access(LOGQVR_MDB_EXPORT, X_OK) == 0) {
-        EXPECT_EQ(exportLines(m_data).size(), 10381u);
+        EXPECT_EQ(mdbtest::exportLines(m_data).size(), 10381u);
     }
 }
 

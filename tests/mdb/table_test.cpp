@@ -1,5 +1,6 @@
 // The table engine on an in-memory file: appends, deletes, page reuse,
 // interrupted writes and a full disk.
+#include "checker.h"
 #include "mdb/bytes.h"
 #include "mdb/catalog.h"
 #include "mdb/datapage.h"
@@ -36,6 +37,33 @@ uint32_t logPage(const PageStore& store)
     auto page = findTable(store, u"log");
     EXPECT_TRUE(page.has_value());
     return page.value_or(0);
+}
+
+// What an export does to the table once the file is open: clear, then fill.
+void exportRows(Table& table, int rows)
+{
+    for (RowId id : table.initialRows())
+        table.remove(id);
+    for (int n = 0; n < rows; ++n)
+        table.append(sampleRow(table.def(), n));
+}
+
+std::vector<uint8_t> exportRows(std::vector<uint8_t> file, int rows)
+{
+    MemoryPageStore store(std::move(file));
+    Table table(store, logPage(store));
+    exportRows(table, rows);
+    return store.bytes();
+}
+
+// What our checker finds wrong with a file, one finding a line.
+std::string findingsOf(const std::vector<uint8_t>& file, bool fatalOnly = false)
+{
+    std::string text;
+    for (const mdbcheck::Finding& f : mdbcheck::checkImage(mdbcheck::Image(file)))
+        if (f.fatal || !fatalOnly)
+            text += mdbcheck::describe(f) + "\n";
+    return text;
 }
 
 } // namespace
@@ -217,3 +245,73 @@ TEST(TableEngine, PageLeftUnlistedByAFullDiskNeverTakesRows)
     ASSERT_EQ(reopened.liveRowCount(), 3u);
     EXPECT_EQ(reopened.read(reopened.initialRows().front()), sampleRow(reopened.def(), 6));
 }
+
+namespace {
+
+struct KilledClearCase {
+    const char* name;
+    std::span<const mdbgen::LogColumn> (*columns)();
+    int rows;   // the export whose clear is killed
+    int refill; // the export after it
+};
+
+void PrintTo(const KilledClearCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class KilledClear : public ::testing::TestWithParam<KilledClearCase> {};
+
+// A clear stopped after any of its page writes, as a killed process leaves
+// it: the next export must fit in the room a clean clear would have left.
+TEST_P(KilledClear, NextExportTakesNoMoreRoomThanAfterACleanClear)
+{
+    const KilledClearCase& c = GetParam();
+    std::vector<uint8_t> filled = exportRows(mdbgen::buildTemplate(c.columns()), c.rows);
+    std::vector<uint8_t> clean = exportRows(filled, c.refill);
+    ASSERT_EQ(findingsOf(clean), "");
+
+    std::vector<std::vector<uint8_t>> killed; // the file after each write of the clear
+    {
+        MemoryPageStore store(filled);
+        store.setOnWrite([&killed](const std::vector<uint8_t>& bytes) { killed.push_back(bytes); });
+        Table table(store, logPage(store));
+        exportRows(table, 0);
+    }
+    ASSERT_GT(killed.size(), 2u * static_cast<std::size_t>(c.rows));
+    bool haveMdbExport = ::access(LOGQVR_MDB_EXPORT, X_OK) == 0;
+    mdbtest::TempDir dir;
+    for (std::size_t k = 0; k < killed.size(); ++k) {
+        SCOPED_TRACE("killed after write " + std::to_string(k + 1) + " of " +
+                     std::to_string(killed.size()));
+        // A row count one off is what a kill between two writes may leave.
+        ASSERT_EQ(findingsOf(killed[k], true), "");
+        MemoryPageStore store(killed[k]);
+        Table table(store, logPage(store));
+        bool onlyDeletedRowsLeft = table.liveRowCount() == 0;
+        exportRows(table, c.refill);
+        ASSERT_EQ(store.bytes().size(), clean.size());
+        if (c.refill == c.rows) {
+            ASSERT_TRUE(store.bytes() == clean) << "the refill differs from a clean one";
+        }
+        ASSERT_EQ(findingsOf(store.bytes()), "");
+        if (onlyDeletedRowsLeft && haveMdbExport) {
+            mdbtest::writeBytes(dir.file("next.mdb"), store.bytes());
+            EXPECT_EQ(mdbtest::exportLines(dir.file("next.mdb")).size(),
+                      static_cast<std::size_t>(c.refill) + 1);
+        }
+    }
+}
+
+const KilledClearCase kKilledClears[] = {
+    {"DataLog", mdbgen::dataLogColumns, 200, 200},
+    {"DataLogSmallerRefill", mdbgen::dataLogColumns, 200, 40},
+    {"ResetLog", mdbgen::resetLogColumns, 78, 78},
+};
+
+INSTANTIATE_TEST_SUITE_P(Exports,
+                         KilledClear,
+                         ::testing::ValuesIn(kKilledClears),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace

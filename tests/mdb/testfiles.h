@@ -5,9 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -37,6 +39,18 @@ inline void writeBytes(const std::string& path, const std::vector<uint8_t>& byte
     std::vector<uint8_t> var = mdbtest::readBytes(mdbtest::referencePath(name));                   \
     if (var.empty())                                                                               \
     GTEST_SKIP() << "reference file " << name << " not available"
+
+// What mdb-export prints for table LOG: the header line, then one per row.
+inline std::vector<std::string> exportLines(const std::string& path)
+{
+    std::string command = std::string(LOGQVR_MDB_EXPORT) + " " + path + " LOG 2>&1";
+    std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(command.c_str(), "r"), ::pclose);
+    std::vector<std::string> lines;
+    char line[8192];
+    while (pipe && std::fgets(line, sizeof line, pipe.get()))
+        lines.emplace_back(line);
+    return lines;
+}
 
 inline std::span<const uint8_t> page(const std::vector<uint8_t>& file, uint32_t number)
 {
