@@ -4,7 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <fcntl.h>
 #include <filesystem>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace mdbcheck;
 using namespace mdbcheck::testing;
@@ -62,6 +67,97 @@ TEST_F(CopyDatabase, MissingSourceKeepsTheOldTarget)
     EXPECT_THROW(mdb::copyDatabase(m_source.file("gone.mdb"), target), mdb::Error);
     EXPECT_EQ(readBytes(target), Bytes(10, 'x'));
     EXPECT_EQ(entries(m_out.path()), std::vector<std::string>{"kept.mdb"});
+}
+
+// A child process that runs until the guard goes.
+class RunningChild {
+public:
+    RunningChild() : m_pid(::fork())
+    {
+        if (m_pid == 0) {
+            ::pause();
+            ::_exit(0);
+        }
+    }
+    ~RunningChild()
+    {
+        if (m_pid <= 0)
+            return; // kill(-1) would reach every process we may signal
+        ::kill(m_pid, SIGKILL);
+        ::waitpid(m_pid, nullptr, 0);
+    }
+    RunningChild(const RunningChild&) = delete;
+    RunningChild& operator=(const RunningChild&) = delete;
+    pid_t pid() const { return m_pid; }
+
+private:
+    pid_t m_pid;
+};
+
+pid_t pidOfAnExitedProcess()
+{
+    pid_t pid = ::fork();
+    if (pid == 0)
+        ::_exit(0);
+    ::waitpid(pid, nullptr, 0);
+    return pid;
+}
+
+void setAgeMinutes(const std::string& path, int minutes)
+{
+    timespec times[2] = {{::time(nullptr) - minutes * 60, 0}, {::time(nullptr) - minutes * 60, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW), 0) << path;
+}
+
+// A copy killed before its rename leaves ".<name>.<pid>.<n>.tmp" behind. The
+// next copy into the folder removes such files once their writer is gone, and
+// nothing that could still be written or that is not ours.
+TEST_F(CopyDatabase, RemovesTemporariesOfGoneWritersOnly)
+{
+    RunningChild child;
+    pid_t exited = pidOfAnExitedProcess();
+    ASSERT_GT(child.pid(), 0);
+    ASSERT_GT(exited, 0);
+    std::string gone = std::to_string(exited);
+    std::string alive = std::to_string(child.pid());
+    enum Kind { File, Folder, Link };
+    struct Planted {
+        std::string name;
+        Kind kind;
+        int ageMinutes;
+        bool stays;
+    } const planted[] = {
+        {".LOG_QVR_END1_2024_03_05_14_05_09.mdb." + gone + ".0.tmp", File, 60, false},
+        {".LOG_QVR_END1_2024_03_05_14_06_00.mdb." + alive + ".3.tmp", File, 60, true},
+        // Fresh: perhaps written on another machine that shares the folder.
+        {".LOG_QVR_END1_2024_03_05_14_07_00.mdb." + gone + ".1.tmp", File, 0, true},
+        {"LOG_QVR_END1.mdb." + gone + ".0.tmp", File, 60, true},
+        {".LOG_QVR_END1.mdb." + gone + ".0.tmp.old", File, 60, true},
+        {".LOG_QVR_END1.mdb.0" + gone + ".0.tmp", File, 60, true},
+        {"." + gone + ".0.tmp", File, 60, true},
+        {".dir.mdb." + gone + ".0.tmp", Folder, 60, true},
+        {".link.mdb." + gone + ".0.tmp", Link, 60, true},
+    };
+    for (const Planted& p : planted) {
+        std::string path = m_out.file(p.name);
+        if (p.kind == File)
+            writeBytes(path, Bytes(100, 'x'));
+        else if (p.kind == Folder)
+            std::filesystem::create_directory(path);
+        else
+            std::filesystem::create_symlink(m_template, path);
+        setAgeMinutes(path, p.ageMinutes);
+    }
+    std::string target = m_out.file("LOG_RESET_QVR_END1_2024_03_05_14_08_00.mdb");
+    mdb::copyDatabase(m_template, target);
+
+    std::vector<std::string> expected{"LOG_RESET_QVR_END1_2024_03_05_14_08_00.mdb"};
+    for (const Planted& p : planted)
+        if (p.stays)
+            expected.push_back(p.name);
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(entries(m_out.path()), expected);
+    EXPECT_EQ(readBytes(target), readBytes(m_template));
 }
 
 } // namespace
