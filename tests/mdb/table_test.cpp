@@ -304,8 +304,8 @@ TEST_P(KilledClear, NextExportTakesNoMoreRoomThanAfterACleanClear)
 }
 
 const KilledClearCase kKilledClears[] = {
-    {"DataLog", mdbgen::dataLogColumns, 200, 200},
-    {"DataLogSmallerRefill", mdbgen::dataLogColumns, 200, 40},
+    {"DataLog", mdbgen::dataLogColumns, 100, 100},
+    {"DataLogSmallerRefill", mdbgen::dataLogColumns, 100, 20},
     {"ResetLog", mdbgen::resetLogColumns, 78, 78},
 };
 
