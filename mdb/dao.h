@@ -76,7 +76,9 @@ DBEngine& dbEngine();
 
 // Copy a closed database to `to`, replacing an existing file, through a
 // temporary file in the destination folder that is synced and then renamed:
-// a failed copy never leaves a partial file under `to`. Raises Error.
+// a failed copy never leaves a partial file under `to`. Temporaries that
+// killed copies left in that folder go first, once their process is gone and
+// they have been untouched for ten minutes. Raises Error.
 void copyDatabase(const std::string& from, const std::string& to);
 
 inline Field& Field::operator=(const Value& v)
