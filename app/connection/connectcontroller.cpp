@@ -1,13 +1,14 @@
 #include "connection/connectcontroller.h"
 
 #include "connection/connectionsettings.h"
-#include "connection/kestruneapi.h"
 #include "connection/registers.h"
 #include "connection/retry.h"
 #include "connection/textnumber.h"
-#include "ui/formvalues.h"
-#include "ui/formview.h"
-#include "ui/prompts.h"
+#include "core/errors.h"
+#include "core/formvalues.h"
+#include "core/formview.h"
+#include "core/kestruneapi.h"
+#include "core/prompts.h"
 
 #include <algorithm>
 

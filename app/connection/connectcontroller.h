@@ -2,7 +2,7 @@
 // the device, store the settings and enable the log controls; or close it all.
 #pragma once
 
-#include "connection/controllercontext.h"
+#include "core/controllercontext.h"
 
 #include <cstdint>
 

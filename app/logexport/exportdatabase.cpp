@@ -1,13 +1,27 @@
 #include "logexport/exportdatabase.h"
 
-#include "logexport/exportenv.h"
+#include "core/clock.h"
+#include "core/errors.h"
 #include "mdb/dao.h"
 
 #include <cstdio>
 
 namespace logexport {
 
-ExportDatabase::ExportDatabase() = default;
+namespace {
+
+template <class Call> void engineCall(Call call)
+{
+    try {
+        call();
+    } catch (const mdb::Error& e) {
+        throw RuntimeError(e.number(), e.description());
+    }
+}
+
+} // namespace
+
+ExportDatabase::ExportDatabase(mdb::DBEngine& engine) : m_engine(engine) {}
 
 ExportDatabase::~ExportDatabase()
 {
@@ -17,18 +31,24 @@ ExportDatabase::~ExportDatabase()
 void ExportDatabase::open(const std::string& path)
 {
     closeQuietly();
-    m_db = mdb::dbEngine().OpenDatabase(path, false, false, ";PWD=");
-    m_rs = m_db->OpenRecordset("LOG");
-}
-
-mdb::Recordset& ExportDatabase::table()
-{
-    return *m_rs;
+    engineCall([&] {
+        m_db = m_engine.OpenDatabase(path, false, false, ";PWD=");
+        m_rs = m_db->OpenRecordset("LOG");
+    });
 }
 
 void ExportDatabase::clearTable()
 {
-    logexport::clearTable(*m_rs);
+    engineCall([&] { logexport::clearTable(*m_rs); });
+}
+
+void ExportDatabase::addRow(const std::function<void(mdb::Recordset&)>& fill)
+{
+    engineCall([&] {
+        m_rs->AddNew();
+        fill(*m_rs);
+        m_rs->Update();
+    });
 }
 
 void clearTable(mdb::Recordset& rs) noexcept
@@ -64,14 +84,16 @@ void clearTable(mdb::Recordset& rs) noexcept
 
 void ExportDatabase::close()
 {
-    if (m_rs) {
-        auto rs = std::move(m_rs);
-        rs->Close();
-    }
-    if (m_db) {
-        auto db = std::move(m_db);
-        db->Close();
-    }
+    engineCall([&] {
+        if (m_rs) {
+            auto rs = std::move(m_rs);
+            rs->Close();
+        }
+        if (m_db) {
+            auto db = std::move(m_db);
+            db->Close();
+        }
+    });
 }
 
 void ExportDatabase::closeQuietly() noexcept
@@ -98,7 +120,7 @@ void ExportDatabase::closeAndCopy(const std::string& templatePath,
 {
     close();
     const std::tm now = clock.now();
-    mdb::copyDatabase(templatePath, outputName(folder, marker, address, now));
+    engineCall([&] { mdb::copyDatabase(templatePath, outputName(folder, marker, address, now)); });
 }
 
 std::string outputName(const std::string& folder,

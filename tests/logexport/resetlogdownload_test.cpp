@@ -4,7 +4,7 @@
 #include "expectedrows.h"
 #include "logexport/resetlogdownload.h"
 
-#include "connection/kestruneapi.h"
+#include "core/kestruneapi.h"
 
 #include <gtest/gtest.h>
 
@@ -35,7 +35,7 @@ protected:
         rig->device.withState([&](sim::DeviceState& s) { s.fillResetLog(pointer); });
     }
 
-    void run() { ResetLogDownload(rig->env()).cmdLogReset_Click(); }
+    void run() { ResetLogDownload(rig->context()).cmdLogReset_Click(); }
 
     std::string templatePath() const { return rig->programFolder() + "/LOG_RESET_QVR.mdb"; }
 
