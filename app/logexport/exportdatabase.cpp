@@ -19,6 +19,16 @@ template <class Call> void engineCall(Call call)
     }
 }
 
+// A move that fails leaves the recordset where it was; the loop's Eof check
+// decides what comes next.
+template <class Move> void tryMove(Move move)
+{
+    try {
+        move();
+    } catch (const mdb::Error&) {
+    }
+}
+
 } // namespace
 
 ExportDatabase::ExportDatabase(mdb::DBEngine& engine) : m_engine(engine) {}
@@ -51,34 +61,14 @@ void ExportDatabase::addRow(const std::function<void(mdb::Recordset&)>& fill)
     });
 }
 
-void clearTable(mdb::Recordset& rs) noexcept
+void clearTable(mdb::Recordset& rs)
 {
-    try {
-        rs.MoveFirst();
-    } catch (const std::exception&) {
-        // An empty table cannot move to its first row.
-    }
-    for (;;) {
-        try {
-            if (rs.Eof())
-                return;
-        } catch (const std::exception&) {
-            return;
-        }
-        try {
-            rs.Delete();
-        } catch (const std::exception&) {
-            return;
-        }
+    tryMove([&] { rs.MoveFirst(); });
+    while (!rs.Eof()) {
+        rs.Delete();
         // Back onto a valid row after the deletion.
-        try {
-            rs.MoveLast();
-        } catch (const std::exception&) {
-        }
-        try {
-            rs.MoveFirst();
-        } catch (const std::exception&) {
-        }
+        tryMove([&] { rs.MoveLast(); });
+        tryMove([&] { rs.MoveFirst(); });
     }
 }
 

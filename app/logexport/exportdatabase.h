@@ -58,10 +58,11 @@ private:
     std::unique_ptr<mdb::Recordset> m_rs;
 };
 
-// Deletes every row. Every error is ignored, so a table that cannot be
-// emptied keeps its rows; it gives up at the first refused delete rather than
-// retrying the same row for ever.
-void clearTable(mdb::Recordset& rs) noexcept;
+// Deletes every row. A move that fails is harmless (an empty table has no
+// first row, nor has a table after its last deletion) and is ignored; a row
+// that cannot be deleted raises mdb::Error, since an export that went on
+// would pass the old rows off as new.
+void clearTable(mdb::Recordset& rs);
 
 // folder + marker + address + "_yyyy_mm_dd_hh_mm_ss.mdb"; the folder text is
 // used as typed, so it must end with the separator.
