@@ -16,8 +16,6 @@ public:
 private:
     void connect();
     bool inputsInRange();
-    // Steps after a successful open: line settings, then identification.
-    void configureAndIdentify();
     void identify();
     void enableLogControls();
     void disconnect();

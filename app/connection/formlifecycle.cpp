@@ -1,6 +1,7 @@
 #include "connection/formlifecycle.h"
 
 #include "connection/connectionsettings.h"
+#include "connection/portlink.h"
 #include "core/formvalues.h"
 #include "core/formview.h"
 #include "core/kestruneapi.h"
@@ -23,7 +24,7 @@ void FormLifecycle::Form_Load()
 void FormLifecycle::Form_Unload()
 {
     try {
-        m_ctx.lib.close_comm();
+        dropLink(m_ctx.lib, m_ctx.values);
     } catch (const BindError&) {
         // A library that cannot be bound never opened a port: nothing to close.
     }

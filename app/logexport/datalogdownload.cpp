@@ -1,10 +1,10 @@
 #include "logexport/datalogdownload.h"
 
+#include "connection/portlink.h"
 #include "connection/textnumber.h"
 #include "core/errors.h"
 #include "core/formvalues.h"
 #include "core/formview.h"
-#include "core/kestruneapi.h"
 #include "core/prompts.h"
 #include "logexport/datalogrecord.h"
 #include "logexport/devicelink.h"
@@ -128,8 +128,7 @@ void DataLogDownload::cmdGerar_Click()
                 view.setText(Control::lblTexto, text);
                 view.setEnabled(Control::cmdGerar, true);
                 view.setEnabled(Control::cmdLogReset, true);
-                v.PortaAberta = false;
-                m_ctx.lib.close_comm();
+                dropLink(m_ctx.lib, v);
                 view.setEnabled(Control::Timer1, true);
                 db.close();
                 return;

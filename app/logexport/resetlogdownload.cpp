@@ -1,10 +1,9 @@
 #include "logexport/resetlogdownload.h"
 
-#include "connection/textnumber.h"
+#include "connection/portlink.h"
 #include "core/errors.h"
 #include "core/formvalues.h"
 #include "core/formview.h"
-#include "core/kestruneapi.h"
 #include "core/prompts.h"
 #include "logexport/devicelink.h"
 #include "logexport/exportdatabase.h"
@@ -77,8 +76,7 @@ void ResetLogDownload::cmdLogReset_Click()
                 m_ctx.prompts.show("Erro ao ler o LOG", PromptIcon::Warning, kAppTitle);
                 view.setText(Control::lblTexto, "Erro");
                 enableExportButtons(view);
-                m_ctx.values.PortaAberta = false;
-                m_ctx.lib.close_comm();
+                dropLink(m_ctx.lib, m_ctx.values);
                 // The rows read so far stay in the template, which is released now.
                 db.closeQuietly();
                 return;
@@ -112,32 +110,11 @@ void ResetLogDownload::cmdLogReset_Click()
 
 bool ResetLogDownload::ensureLink()
 {
-    FormView& view = m_ctx.view;
-    FormValues& v = m_ctx.values;
-    if (v.PortaAberta)
+    if (m_ctx.values.PortaAberta)
         return true;
-    // Every text is converted before the port is opened, so a bad one cannot
-    // leave the port open behind a link marked closed.
-    const int32_t port = textnum::toInt32(view.text(Control::txtCOM));
-    const int32_t baud = textnum::toInt32(view.text(Control::cboBaudRate));
-    const int32_t timeoutMs =
-        textnum::roundToInt32(textnum::leadingNumber(view.text(Control::txtTimeout)));
-    if (m_ctx.lib.open_comm(port) != 4) {
-        m_ctx.prompts.show("Erro ao abrir porta COM.", PromptIcon::Warning, "Erro");
-        m_ctx.lib.close_comm();
-        v.PortaAberta = false;
-        return false;
-    }
-    const uint32_t baudResult = m_ctx.lib.set_baud(static_cast<uint32_t>(baud), 2);
-    m_ctx.lib.set_timeout(10000, static_cast<uint32_t>(timeoutMs), 1, 5000, 1000);
-    if (baudResult != 1) {
-        // A refused rate ends here, as the connect does: closed and unmarked.
-        m_ctx.lib.close_comm();
-        v.PortaAberta = false;
-        return false;
-    }
-    v.PortaAberta = true;
-    return true;
+    // The same opening as the connect's, without its input checks and without
+    // the identification.
+    return openLink(m_ctx, linkSettingsFrom(m_ctx.view));
 }
 
 bool ResetLogDownload::readPointer(DeviceLink& link)
@@ -147,8 +124,7 @@ bool ResetLogDownload::readPointer(DeviceLink& link)
         ok = link.read(kRegResetPointer, 1);
     if (!ok) {
         m_ctx.prompts.show("Erro ao ler o LOG", PromptIcon::Warning, kAppTitle);
-        m_ctx.values.PortaAberta = false;
-        m_ctx.lib.close_comm();
+        dropLink(m_ctx.lib, m_ctx.values);
         return false;
     }
     // The link poll puts the data-log pointer back at its next tick.

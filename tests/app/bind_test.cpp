@@ -67,6 +67,8 @@ TEST(Binding, ConnectWithoutTheLibraryShowsAMessageAndStaysDisconnected)
     SystemClock clock;
     ControllerContext ctx{{lib, prompts, store, clock, "/x", {}}, view, values};
     ConnectController connect(ctx);
+    // Every field readable, so that the open is tried.
+    view.setListIndex(Control::cboBaudRate, 5);
 
     connect.cmdOK_Click();
     ASSERT_EQ(prompts.shown.size(), 1u);
