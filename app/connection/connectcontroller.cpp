@@ -1,28 +1,15 @@
 #include "connection/connectcontroller.h"
 
 #include "connection/connectionsettings.h"
-#include "connection/kestruneapi.h"
+#include "connection/portlink.h"
 #include "connection/registers.h"
 #include "connection/retry.h"
 #include "connection/textnumber.h"
-#include "ui/formvalues.h"
-#include "ui/formview.h"
-#include "ui/prompts.h"
-
-#include <algorithm>
-
-namespace {
-
-constexpr int32_t kOpenOk = 4;
-constexpr uint32_t kTwoStopBits = 2;
-// set_timeout arguments besides the read total constant: read interval, read
-// total multiplier, write total constant, write total multiplier (ms).
-constexpr uint32_t kReadIntervalMs = 10000;
-constexpr uint32_t kReadMultiplierMs = 1;
-constexpr uint32_t kWriteConstantMs = 5000;
-constexpr uint32_t kWriteMultiplierMs = 1000;
-
-} // namespace
+#include "core/errors.h"
+#include "core/formvalues.h"
+#include "core/formview.h"
+#include "core/kestruneapi.h"
+#include "core/prompts.h"
 
 ConnectController::ConnectController(ControllerContext context) : m_ctx(context) {}
 
@@ -56,53 +43,26 @@ void ConnectController::connect()
 {
     if (!inputsInRange() || m_ctx.values.PortaAberta)
         return;
-    bool openTried = false;
+    bool portTouched = false;
     try {
-        const int16_t port = textnum::toInt16(m_ctx.view.text(Control::txtCOM));
-        openTried = true; // from here on a failure must close whatever open_comm left
-        if (m_ctx.lib.open_comm(port) != kOpenOk) {
-            m_ctx.prompts.show("Erro ao abrir porta COM.", PromptIcon::Warning, "Erro");
-            m_ctx.lib.close_comm();
-            return;
-        }
-        configureAndIdentify();
+        const LinkSettings settings = linkSettingsFrom(m_ctx.view);
+        portTouched = true; // from here on a failure must close whatever open_comm left
+        if (openLink(m_ctx, settings))
+            identify();
     } catch (const std::exception& error) {
         // A text that is no number, or an export that cannot be bound, ends the
         // connect; the port must not stay held while the window says it is closed.
         // Nothing throws once the caption reads "Desconectar", so the link
         // given up here is never one the window shows as connected.
         reportError(m_ctx.prompts, error);
-        if (openTried) {
+        if (portTouched) {
             try {
-                m_ctx.lib.close_comm();
+                dropLink(m_ctx.lib, m_ctx.values);
             } catch (const BindError&) {
+                // The error is told already; a close that cannot be bound adds nothing.
             }
-            m_ctx.values.PortaAberta = false;
         }
     }
-}
-
-void ConnectController::configureAndIdentify()
-{
-    const std::string rateText = m_ctx.view.text(Control::cboBaudRate);
-    const int32_t rate = textnum::toInt32(rateText);
-    const uint32_t baudResult = m_ctx.lib.set_baud(static_cast<uint32_t>(rate), kTwoStopBits);
-    // A negative time-out would reach the port as some 49 days; treat it as 0.
-    const int32_t timeoutMs = std::max(
-        0,
-        textnum::roundToInt32(textnum::leadingNumber(m_ctx.view.text(Control::txtTimeout))));
-    m_ctx.lib.set_timeout(kReadIntervalMs,
-                          static_cast<uint32_t>(timeoutMs),
-                          kReadMultiplierMs,
-                          kWriteConstantMs,
-                          kWriteMultiplierMs);
-    if (baudResult != 1) {
-        m_ctx.lib.close_comm();
-        m_ctx.values.PortaAberta = false;
-        return;
-    }
-    m_ctx.values.PortaAberta = true;
-    identify();
 }
 
 void ConnectController::identify()
@@ -127,8 +87,7 @@ void ConnectController::identify()
         enableLogControls();
     } else {
         m_ctx.prompts.show("Erro ao ler os registradores.", PromptIcon::Warning, "Erro");
-        m_ctx.lib.close_comm();
-        v.PortaAberta = false;
+        dropLink(m_ctx.lib, v);
     }
 }
 
@@ -163,11 +122,10 @@ void ConnectController::enableLogControls()
 void ConnectController::disconnect()
 {
     try {
-        m_ctx.lib.close_comm();
+        dropLink(m_ctx.lib, m_ctx.values);
     } catch (const BindError& error) {
         reportError(m_ctx.prompts, error);
     }
-    m_ctx.values.PortaAberta = false;
     FormView& view = m_ctx.view;
     view.setText(Control::cmdOK, "Conectar");
     for (Control c : {Control::optInteira,

@@ -2,7 +2,7 @@
 // the device, store the settings and enable the log controls; or close it all.
 #pragma once
 
-#include "connection/controllercontext.h"
+#include "core/controllercontext.h"
 
 #include <cstdint>
 
@@ -16,8 +16,6 @@ public:
 private:
     void connect();
     bool inputsInRange();
-    // Steps after a successful open: line settings, then identification.
-    void configureAndIdentify();
     void identify();
     void enableLogControls();
     void disconnect();

@@ -1,9 +1,9 @@
 #include "connection/connectionsettings.h"
 
-#include "connection/settingsstore.h"
 #include "connection/textnumber.h"
+#include "core/formview.h"
+#include "core/settingsstore.h"
 #include "logqvr_version.h"
-#include "ui/formview.h"
 
 namespace {
 

@@ -31,16 +31,13 @@ struct DynamicKestrune::Entries {
 };
 
 DynamicKestrune::DynamicKestrune(std::string libraryName)
-    : m_libraryName(std::move(libraryName)), m_entries(new Entries)
+    : m_libraryName(std::move(libraryName)), m_entries(std::make_unique<Entries>())
 {
 }
 
 // The library is never unloaded: it holds the process-wide port, which must
 // outlive any one binding object.
-DynamicKestrune::~DynamicKestrune()
-{
-    delete m_entries;
-}
+DynamicKestrune::~DynamicKestrune() = default;
 
 namespace {
 

@@ -2,8 +2,9 @@
 // export looked up at its own first call, as the program has always bound it.
 #pragma once
 
-#include "connection/kestruneapi.h"
+#include "core/kestruneapi.h"
 
+#include <memory>
 #include <string>
 
 class DynamicKestrune : public KestruneApi {
@@ -45,5 +46,9 @@ private:
 
     std::string m_libraryName;
     struct Entries;
-    Entries* m_entries;
+    std::unique_ptr<Entries> m_entries;
 };
+
+// The production binding: dlopen("libkestrune.so") at the first call of each
+// export, dlsym by export name; a failure throws BindError from that call.
+KestruneApi& dynamicKestrune();

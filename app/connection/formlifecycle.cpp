@@ -1,21 +1,17 @@
 #include "connection/formlifecycle.h"
 
 #include "connection/connectionsettings.h"
-#include "connection/kestruneapi.h"
-#include "ui/formvalues.h"
-#include "ui/formview.h"
+#include "connection/portlink.h"
+#include "core/formvalues.h"
+#include "core/formview.h"
+#include "core/kestruneapi.h"
 
-#include <utility>
-
-FormLifecycle::FormLifecycle(ControllerContext context, std::string programFolder)
-    : m_ctx(context), m_programFolder(std::move(programFolder))
-{
-}
+FormLifecycle::FormLifecycle(ControllerContext context) : m_ctx(context) {}
 
 void FormLifecycle::Form_Load()
 {
     m_ctx.values.PortaAberta = false;
-    const ConnectionSettings s = ConnectionSettings::load(m_ctx.store, m_programFolder);
+    const ConnectionSettings s = ConnectionSettings::load(m_ctx.store, m_ctx.programFolder);
     m_ctx.view.setText(Control::txtTimeout, s.timeout);
     m_ctx.view.setText(Control::txtRetry, s.retries);
     m_ctx.view.setListIndex(Control::cboBaudRate, s.baudIndex);
@@ -28,7 +24,7 @@ void FormLifecycle::Form_Load()
 void FormLifecycle::Form_Unload()
 {
     try {
-        m_ctx.lib.close_comm();
+        dropLink(m_ctx.lib, m_ctx.values);
     } catch (const BindError&) {
         // A library that cannot be bound never opened a port: nothing to close.
     }

@@ -2,19 +2,15 @@
 // settings store and compose the title; close the port on the way out.
 #pragma once
 
-#include "connection/controllercontext.h"
-
-#include <string>
+#include "core/controllercontext.h"
 
 class FormLifecycle {
 public:
-    // programFolder: folder of the running executable, without a trailing "/".
-    FormLifecycle(ControllerContext context, std::string programFolder);
+    explicit FormLifecycle(ControllerContext context);
 
     void Form_Load();
     void Form_Unload();
 
 private:
     ControllerContext m_ctx;
-    std::string m_programFolder;
 };

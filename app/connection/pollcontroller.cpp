@@ -1,11 +1,11 @@
 #include "connection/pollcontroller.h"
 
-#include "connection/kestruneapi.h"
 #include "connection/registers.h"
 #include "connection/retry.h"
 #include "connection/textnumber.h"
-#include "ui/formvalues.h"
-#include "ui/formview.h"
+#include "core/formvalues.h"
+#include "core/formview.h"
+#include "core/kestruneapi.h"
 
 #include <cstdlib>
 

@@ -2,7 +2,7 @@
 // controls switched with the link state, the log pointer kept current.
 #pragma once
 
-#include "connection/controllercontext.h"
+#include "core/controllercontext.h"
 
 #include <cstdint>
 #include <string>

@@ -1,8 +1,8 @@
 #include "connection/retry.h"
 
-#include "connection/kestruneapi.h"
 #include "connection/textnumber.h"
-#include "ui/formview.h"
+#include "core/formview.h"
+#include "core/kestruneapi.h"
 
 double attemptLimit(const FormView& view)
 {

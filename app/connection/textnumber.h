@@ -3,24 +3,10 @@
 // not a number; 16-bit and 32-bit integers round halves to even).
 #pragma once
 
+#include "core/errors.h"
+
 #include <cstdint>
-#include <stdexcept>
-#include <string>
 #include <string_view>
-
-// A run-time error as the program reports it: number and description
-// ("13 - Type mismatch", "6 - Overflow").
-class RuntimeError : public std::runtime_error {
-public:
-    RuntimeError(int number, const std::string& description)
-        : std::runtime_error(description), m_number(number)
-    {
-    }
-    int number() const { return m_number; }
-
-private:
-    int m_number;
-};
 
 namespace textnum {
 

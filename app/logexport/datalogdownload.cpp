@@ -1,15 +1,15 @@
 #include "logexport/datalogdownload.h"
 
-#include "connection/kestruneapi.h"
+#include "connection/portlink.h"
 #include "connection/textnumber.h"
+#include "core/errors.h"
+#include "core/formvalues.h"
+#include "core/formview.h"
+#include "core/prompts.h"
 #include "logexport/datalogrecord.h"
 #include "logexport/devicelink.h"
-#include "logexport/errorreport.h"
 #include "logexport/exportdatabase.h"
 #include "mdb/dao.h"
-#include "ui/formvalues.h"
-#include "ui/formview.h"
-#include "ui/prompts.h"
 
 #include <utility>
 
@@ -84,20 +84,25 @@ bool chooseRange(FormView& view, FormValues& v, Prompts& prompts)
 
 } // namespace
 
-DataLogDownload::DataLogDownload(ExportEnv env) : m_env(std::move(env)) {}
+DataLogDownload::DataLogDownload(ControllerContext context) : m_ctx(std::move(context)) {}
+
+DataLogDownload::DataLogDownload(ControllerContext context, mdb::DBEngine& engine)
+    : m_ctx(std::move(context)), m_engine(&engine)
+{
+}
 
 DataLogDownload::~DataLogDownload() = default;
 
 void DataLogDownload::cmdGerar_Click()
 {
-    FormView& view = m_env.view;
-    FormValues& v = m_env.values;
+    FormView& view = m_ctx.view;
+    FormValues& v = m_ctx.values;
     if (v.ponteiro() == 0) {
-        m_env.prompts.show("O LOG está vazio!", PromptIcon::Information, kAppTitle);
+        m_ctx.prompts.show("O LOG está vazio!", PromptIcon::Information, kAppTitle);
         return;
     }
-    const std::string templatePath = m_env.programFolder + kDataTemplate;
-    ExportDatabase db;
+    const std::string templatePath = m_ctx.programFolder + kDataTemplate;
+    ExportDatabase db(m_engine ? *m_engine : mdb::dbEngine());
     try {
         db.open(templatePath);
         view.setEnabled(Control::Timer1, false);
@@ -106,33 +111,30 @@ void DataLogDownload::cmdGerar_Click()
         view.setEnabled(Control::cmdGerar, false);
         view.setEnabled(Control::cmdLogReset, false);
 
-        if (!chooseRange(view, v, m_env.prompts)) {
+        if (!chooseRange(view, v, m_ctx.prompts)) {
             db.close();
             enableExportControls(view);
             return;
         }
 
-        DeviceLink link(m_env.lib, view);
-        mdb::Recordset& rs = db.table();
+        DeviceLink link(m_ctx.lib, view);
         while (v.log_inicial != v.log_final) {
             view.setText(Control::lblTexto,
                          "Lendo registro " + std::to_string(v.log_inicial) + "...");
             if (!fetchDataLogRecord(link, view, v.log_inicial)) {
                 const std::string text = "Erro ao ler o LOG. (Download parou no registro " +
                                          std::to_string(v.log_inicial - 1) + ")";
-                m_env.prompts.show(text, PromptIcon::Warning, kAppTitle);
+                m_ctx.prompts.show(text, PromptIcon::Warning, kAppTitle);
                 view.setText(Control::lblTexto, text);
                 view.setEnabled(Control::cmdGerar, true);
                 view.setEnabled(Control::cmdLogReset, true);
-                v.PortaAberta = false;
-                m_env.lib.close_comm();
+                dropLink(m_ctx.lib, v);
                 view.setEnabled(Control::Timer1, true);
                 db.close();
                 return;
             }
-            rs.AddNew();
-            writeDataLogRow(rs, decodeDataLog(readDataLogWords(link)));
-            rs.Update();
+            const DataLogRow row = decodeDataLog(readDataLogWords(link));
+            db.addRow([&](mdb::Recordset& rs) { writeDataLogRow(rs, row); });
             v.log_inicial = nextRecord(v.log_inicial);
         }
 
@@ -140,12 +142,12 @@ void DataLogDownload::cmdGerar_Click()
                         view.text(Control::txtCaminho),
                         kDataMarker,
                         view.text(Control::txtEnd),
-                        m_env.clock);
-        m_env.prompts.show("Dados gravados com sucesso", PromptIcon::Information, kAppTitle);
+                        m_ctx.clock);
+        m_ctx.prompts.show("Dados gravados com sucesso", PromptIcon::Information, kAppTitle);
         view.setText(Control::lblTexto, view.text(Control::lblTexto) + " FIM");
         enableExportControls(view);
     } catch (const std::exception& e) {
-        m_env.prompts.show(errorReport(e), PromptIcon::Warning, "");
+        m_ctx.prompts.show(errorText(e), PromptIcon::Warning, "");
         db.closeQuietly();
         view.setText(Control::lblTexto, view.text(Control::lblTexto) + " ERRO");
         enableExportControls(view);

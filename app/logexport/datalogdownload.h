@@ -1,14 +1,22 @@
 // The data-log download behind "Gerar Arquivo de LOG".
 #pragma once
 
-#include "logexport/exportenv.h"
+#include "core/controllercontext.h"
+
+namespace mdb {
+class DBEngine;
+}
 
 class DataLogDownload {
 public:
-    explicit DataLogDownload(ExportEnv env);
+    // The data template goes through the process-wide database engine.
+    explicit DataLogDownload(ControllerContext context);
+    DataLogDownload(ControllerContext context, mdb::DBEngine& engine);
     ~DataLogDownload();
     void cmdGerar_Click();
 
 private:
-    ExportEnv m_env;
+    ControllerContext m_ctx;
+    // Null for the process-wide engine, which is made at the first download.
+    mdb::DBEngine* m_engine = nullptr;
 };

@@ -1,9 +1,9 @@
 #include "logexport/datalogrecord.h"
 
+#include "core/formview.h"
 #include "logexport/devicelink.h"
 #include "logexport/fieldformat.h"
 #include "mdb/dao.h"
-#include "ui/formview.h"
 
 #include <type_traits>
 

@@ -1,9 +1,9 @@
 #include "logexport/devicelink.h"
 
-#include "connection/kestruneapi.h"
 #include "connection/retry.h"
 #include "connection/textnumber.h"
-#include "ui/formview.h"
+#include "core/formview.h"
+#include "core/kestruneapi.h"
 
 #include <utility>
 

@@ -1,13 +1,37 @@
 #include "logexport/exportdatabase.h"
 
-#include "logexport/exportenv.h"
+#include "core/clock.h"
+#include "core/errors.h"
 #include "mdb/dao.h"
 
 #include <cstdio>
 
 namespace logexport {
 
-ExportDatabase::ExportDatabase() = default;
+namespace {
+
+template <class Call> void engineCall(Call call)
+{
+    try {
+        call();
+    } catch (const mdb::Error& e) {
+        throw RuntimeError(e.number(), e.description());
+    }
+}
+
+// A move that fails leaves the recordset where it was; the loop's Eof check
+// decides what comes next.
+template <class Move> void tryMove(Move move)
+{
+    try {
+        move();
+    } catch (const mdb::Error&) {
+    }
+}
+
+} // namespace
+
+ExportDatabase::ExportDatabase(mdb::DBEngine& engine) : m_engine(engine) {}
 
 ExportDatabase::~ExportDatabase()
 {
@@ -17,61 +41,49 @@ ExportDatabase::~ExportDatabase()
 void ExportDatabase::open(const std::string& path)
 {
     closeQuietly();
-    m_db = mdb::dbEngine().OpenDatabase(path, false, false, ";PWD=");
-    m_rs = m_db->OpenRecordset("LOG");
-}
-
-mdb::Recordset& ExportDatabase::table()
-{
-    return *m_rs;
+    engineCall([&] {
+        m_db = m_engine.OpenDatabase(path, false, false, ";PWD=");
+        m_rs = m_db->OpenRecordset("LOG");
+    });
 }
 
 void ExportDatabase::clearTable()
 {
-    logexport::clearTable(*m_rs);
+    engineCall([&] { logexport::clearTable(*m_rs); });
 }
 
-void clearTable(mdb::Recordset& rs) noexcept
+void ExportDatabase::addRow(const std::function<void(mdb::Recordset&)>& fill)
 {
-    try {
-        rs.MoveFirst();
-    } catch (const std::exception&) {
-        // An empty table cannot move to its first row.
-    }
-    for (;;) {
-        try {
-            if (rs.Eof())
-                return;
-        } catch (const std::exception&) {
-            return;
-        }
-        try {
-            rs.Delete();
-        } catch (const std::exception&) {
-            return;
-        }
+    engineCall([&] {
+        m_rs->AddNew();
+        fill(*m_rs);
+        m_rs->Update();
+    });
+}
+
+void clearTable(mdb::Recordset& rs)
+{
+    tryMove([&] { rs.MoveFirst(); });
+    while (!rs.Eof()) {
+        rs.Delete();
         // Back onto a valid row after the deletion.
-        try {
-            rs.MoveLast();
-        } catch (const std::exception&) {
-        }
-        try {
-            rs.MoveFirst();
-        } catch (const std::exception&) {
-        }
+        tryMove([&] { rs.MoveLast(); });
+        tryMove([&] { rs.MoveFirst(); });
     }
 }
 
 void ExportDatabase::close()
 {
-    if (m_rs) {
-        auto rs = std::move(m_rs);
-        rs->Close();
-    }
-    if (m_db) {
-        auto db = std::move(m_db);
-        db->Close();
-    }
+    engineCall([&] {
+        if (m_rs) {
+            auto rs = std::move(m_rs);
+            rs->Close();
+        }
+        if (m_db) {
+            auto db = std::move(m_db);
+            db->Close();
+        }
+    });
 }
 
 void ExportDatabase::closeQuietly() noexcept
@@ -98,7 +110,7 @@ void ExportDatabase::closeAndCopy(const std::string& templatePath,
 {
     close();
     const std::tm now = clock.now();
-    mdb::copyDatabase(templatePath, outputName(folder, marker, address, now));
+    engineCall([&] { mdb::copyDatabase(templatePath, outputName(folder, marker, address, now)); });
 }
 
 std::string outputName(const std::string& folder,

@@ -1,14 +1,18 @@
 // The template database of one export: opened in place, emptied, filled row
 // by row, closed, then copied under a dated name into the user's folder.
+// Engine errors leave this class as RuntimeError with the engine's number and
+// description, so that a download tells them as it tells any other error.
 #pragma once
 
 #include <ctime>
+#include <functional>
 #include <memory>
 #include <string>
 
 class Clock;
 
 namespace mdb {
+class DBEngine;
 class Database;
 class Recordset;
 } // namespace mdb
@@ -22,26 +26,26 @@ inline constexpr const char* kResetMarker = "LOG_RESET_QVR_END";
 
 class ExportDatabase {
 public:
-    ExportDatabase();
+    explicit ExportDatabase(mdb::DBEngine& engine);
     // Closes whatever is still open, ignoring errors: the rows already stored
     // stay in the template.
     ~ExportDatabase();
     ExportDatabase(const ExportDatabase&) = delete;
     ExportDatabase& operator=(const ExportDatabase&) = delete;
 
-    // Shared, read-write, empty password; then its table "LOG". Raises mdb::Error.
+    // Shared, read-write, empty password; then its table "LOG".
     void open(const std::string& path);
-    mdb::Recordset& table();
     // clearTable() on the open table.
     void clearTable();
+    // One stored row: AddNew, `fill` assigns the columns, Update.
+    void addRow(const std::function<void(mdb::Recordset&)>& fill);
     // Closes the recordset, then the database; only what is still open.
     void close();
     // As close(), for error paths: a second error cannot be reported anyway.
     void closeQuietly() noexcept;
-    bool isOpen() const { return m_db != nullptr; }
     // The end of a good export: close, take the date and time once, then copy
-    // the template to outputName() of them. Raises mdb::Error; the copy is
-    // made through a temporary file, so a failed one leaves no output behind.
+    // the template to outputName() of them. The copy is made through a
+    // temporary file, so a failed one leaves no output behind.
     void closeAndCopy(const std::string& templatePath,
                       const std::string& folder,
                       const std::string& marker,
@@ -49,14 +53,16 @@ public:
                       const Clock& clock);
 
 private:
+    mdb::DBEngine& m_engine;
     std::unique_ptr<mdb::Database> m_db;
     std::unique_ptr<mdb::Recordset> m_rs;
 };
 
-// Deletes every row. Every error is ignored, so a table that cannot be
-// emptied keeps its rows; it gives up at the first refused delete rather than
-// retrying the same row for ever.
-void clearTable(mdb::Recordset& rs) noexcept;
+// Deletes every row. A move that fails is harmless (an empty table has no
+// first row, nor has a table after its last deletion) and is ignored; a row
+// that cannot be deleted raises mdb::Error, since an export that went on
+// would pass the old rows off as new.
+void clearTable(mdb::Recordset& rs);
 
 // folder + marker + address + "_yyyy_mm_dd_hh_mm_ss.mdb"; the folder text is
 // used as typed, so it must end with the separator.

@@ -1,20 +1,23 @@
 #include "logexport/fieldformat.h"
 
-#include <array>
+#include <chrono>
 #include <cstdio>
 
 namespace logexport {
 
 namespace {
 
-// Two-digit years read as 2000..2029 or 1930..1999; in both ranges a year is a
-// leap year exactly when its last two digits are a multiple of 4.
-int daysInMonth(int month, int twoDigitYear)
+// Two-digit years read as 2000..2029 or 1930..1999, as dates have always been
+// read here. The range checks keep the calendar types within what they hold.
+bool isDate(int day, int month, int twoDigitYear)
 {
-    static constexpr std::array<int, 12> kDays = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (month == 2 && twoDigitYear % 4 == 0)
-        return 29;
-    return kDays[static_cast<std::size_t>(month - 1)];
+    if (day < 1 || day > 31 || month < 1 || month > 12 || twoDigitYear < 0 || twoDigitYear > 99)
+        return false;
+    const int year = twoDigitYear < 30 ? 2000 + twoDigitYear : 1900 + twoDigitYear;
+    const std::chrono::year_month_day date{std::chrono::year{year},
+                                           std::chrono::month{static_cast<unsigned>(month)},
+                                           std::chrono::day{static_cast<unsigned>(day)}};
+    return date.ok();
 }
 
 std::string twoDigits(int a, char sep, int b, int c)
@@ -29,32 +32,26 @@ std::string asBuilt(int a, char sep, int b, int c)
     return std::to_string(a) + sep + std::to_string(b) + sep + std::to_string(c);
 }
 
-constexpr std::array<uint16_t, 256> makeCrcTable()
-{
-    std::array<uint16_t, 256> table{};
-    for (unsigned i = 0; i < 256; ++i) {
-        unsigned crc = i;
-        for (int bit = 0; bit < 8; ++bit)
-            crc = (crc & 1) ? (crc >> 1) ^ 0xA001 : crc >> 1;
-        table[i] = static_cast<uint16_t>(crc);
-    }
-    return table;
-}
+// Modbus CRC-16: initial value 0xFFFF, reflected polynomial 0xA001, no final
+// inversion. Bit by bit: a record is at most 82 bytes, too few for a table to
+// pay.
+constexpr uint16_t kCrcInit = 0xFFFF;
+constexpr uint16_t kCrcPolynomial = 0xA001;
 
-constexpr std::array<uint16_t, 256> kCrcTable = makeCrcTable();
-
-uint16_t crcByte(uint16_t crc, uint8_t byte)
+uint16_t crcFeedByte(uint16_t crc, uint8_t byte)
 {
-    return static_cast<uint16_t>((crc >> 8) ^ kCrcTable[(crc ^ byte) & 0xFF]);
+    crc ^= byte;
+    for (int bit = 0; bit < 8; ++bit)
+        crc = (crc & 1) ? static_cast<uint16_t>((crc >> 1) ^ kCrcPolynomial) : crc >> 1;
+    return crc;
 }
 
 } // namespace
 
 std::string formatDate(int day, int month, int year)
 {
-    const bool valid = year >= 0 && year <= 99 && month >= 1 && month <= 12 && day >= 1 &&
-                       day <= daysInMonth(month, year);
-    return valid ? twoDigits(day, '/', month, year) : asBuilt(day, '/', month, year);
+    return isDate(day, month, year) ? twoDigits(day, '/', month, year)
+                                    : asBuilt(day, '/', month, year);
 }
 
 std::string formatTime(int hours, int minutes, int seconds)
@@ -93,10 +90,10 @@ double signedTenths(uint16_t w)
 
 uint16_t recordCrc(const uint16_t* words, std::size_t count)
 {
-    uint16_t crc = 0xFFFF;
+    uint16_t crc = kCrcInit;
     for (std::size_t i = 0; i < count; ++i) {
-        crc = crcByte(crc, lowByte(words[i]));
-        crc = crcByte(crc, highByte(words[i]));
+        crc = crcFeedByte(crc, lowByte(words[i]));
+        crc = crcFeedByte(crc, highByte(words[i]));
     }
     return crc;
 }

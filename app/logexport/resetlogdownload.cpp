@@ -1,15 +1,14 @@
 #include "logexport/resetlogdownload.h"
 
-#include "connection/kestruneapi.h"
-#include "connection/textnumber.h"
+#include "connection/portlink.h"
+#include "core/errors.h"
+#include "core/formvalues.h"
+#include "core/formview.h"
+#include "core/prompts.h"
 #include "logexport/devicelink.h"
-#include "logexport/errorreport.h"
 #include "logexport/exportdatabase.h"
 #include "logexport/resetlogentry.h"
 #include "mdb/dao.h"
-#include "ui/formvalues.h"
-#include "ui/formview.h"
-#include "ui/prompts.h"
 
 #include <chrono>
 #include <thread>
@@ -37,28 +36,34 @@ void enableExportButtons(FormView& view)
 
 } // namespace
 
-ResetLogDownload::ResetLogDownload(ExportEnv env) : m_env(std::move(env))
+ResetLogDownload::ResetLogDownload(ControllerContext context) : m_ctx(std::move(context))
 {
-    if (!m_env.sleepMs)
-        m_env.sleepMs = sleepFor;
+    if (!m_ctx.sleepMs)
+        m_ctx.sleepMs = sleepFor;
+}
+
+ResetLogDownload::ResetLogDownload(ControllerContext context, mdb::DBEngine& engine)
+    : ResetLogDownload(std::move(context))
+{
+    m_engine = &engine;
 }
 
 ResetLogDownload::~ResetLogDownload() = default;
 
 void ResetLogDownload::cmdLogReset_Click()
 {
-    FormView& view = m_env.view;
-    ExportDatabase db;
+    FormView& view = m_ctx.view;
+    ExportDatabase db(m_engine ? *m_engine : mdb::dbEngine());
     // Only a run that switched the buttons off has to switch them on again.
     bool busy = false;
     try {
         if (!ensureLink())
             return;
-        DeviceLink link(m_env.lib, view, m_env.sleepMs);
+        DeviceLink link(m_ctx.lib, view, m_ctx.sleepMs);
         if (!readPointer(link))
             return;
 
-        const std::string templatePath = m_env.programFolder + kResetTemplate;
+        const std::string templatePath = m_ctx.programFolder + kResetTemplate;
         db.open(templatePath);
         db.clearTable();
         view.setText(Control::lblTexto, "");
@@ -68,11 +73,10 @@ void ResetLogDownload::cmdLogReset_Click()
 
         for (int slot = 0; slot < kResetSlots; ++slot) {
             if (!fetchSlot(link, slot)) {
-                m_env.prompts.show("Erro ao ler o LOG", PromptIcon::Warning, kAppTitle);
+                m_ctx.prompts.show("Erro ao ler o LOG", PromptIcon::Warning, kAppTitle);
                 view.setText(Control::lblTexto, "Erro");
                 enableExportButtons(view);
-                m_env.values.PortaAberta = false;
-                m_env.lib.close_comm();
+                dropLink(m_ctx.lib, m_ctx.values);
                 // The rows read so far stay in the template, which is released now.
                 db.closeQuietly();
                 return;
@@ -82,24 +86,21 @@ void ResetLogDownload::cmdLogReset_Click()
                 w[i] = link.word(i);
             if (isBlankResetSlot(w))
                 continue;
-            ResetLogRow row = decodeResetLog(w);
-            m_env.values.qtd_log_rst = row.qtdeVariaveis;
-            mdb::Recordset& rs = db.table();
-            rs.AddNew();
-            writeResetLogRow(rs, row);
-            rs.Update();
+            const ResetLogRow row = decodeResetLog(w);
+            m_ctx.values.qtd_log_rst = row.qtdeVariaveis;
+            db.addRow([&](mdb::Recordset& rs) { writeResetLogRow(rs, row); });
         }
 
         db.closeAndCopy(templatePath,
                         view.text(Control::txtCaminho),
                         kResetMarker,
                         view.text(Control::txtEnd),
-                        m_env.clock);
-        m_env.prompts.show("Dados gravados com sucesso", PromptIcon::Information, "OK");
+                        m_ctx.clock);
+        m_ctx.prompts.show("Dados gravados com sucesso", PromptIcon::Information, "OK");
         view.setText(Control::lblTexto, view.text(Control::lblTexto) + " FIM");
         enableExportButtons(view);
     } catch (const std::exception& e) {
-        m_env.prompts.show(errorReport(e), PromptIcon::Warning, "");
+        m_ctx.prompts.show(errorText(e), PromptIcon::Warning, "");
         db.closeQuietly();
         view.setText(Control::lblTexto, view.text(Control::lblTexto) + " ERRO");
         if (busy)
@@ -109,32 +110,11 @@ void ResetLogDownload::cmdLogReset_Click()
 
 bool ResetLogDownload::ensureLink()
 {
-    FormView& view = m_env.view;
-    FormValues& v = m_env.values;
-    if (v.PortaAberta)
+    if (m_ctx.values.PortaAberta)
         return true;
-    // Every text is converted before the port is opened, so a bad one cannot
-    // leave the port open behind a link marked closed.
-    const int32_t port = textnum::toInt32(view.text(Control::txtCOM));
-    const int32_t baud = textnum::toInt32(view.text(Control::cboBaudRate));
-    const int32_t timeoutMs =
-        textnum::roundToInt32(textnum::leadingNumber(view.text(Control::txtTimeout)));
-    if (m_env.lib.open_comm(port) != 4) {
-        m_env.prompts.show("Erro ao abrir porta COM.", PromptIcon::Warning, "Erro");
-        m_env.lib.close_comm();
-        v.PortaAberta = false;
-        return false;
-    }
-    const uint32_t baudResult = m_env.lib.set_baud(static_cast<uint32_t>(baud), 2);
-    m_env.lib.set_timeout(10000, static_cast<uint32_t>(timeoutMs), 1, 5000, 1000);
-    if (baudResult != 1) {
-        // A refused rate ends here, as the connect does: closed and unmarked.
-        m_env.lib.close_comm();
-        v.PortaAberta = false;
-        return false;
-    }
-    v.PortaAberta = true;
-    return true;
+    // The same opening as the connect's, without its input checks and without
+    // the identification.
+    return openLink(m_ctx, linkSettingsFrom(m_ctx.view));
 }
 
 bool ResetLogDownload::readPointer(DeviceLink& link)
@@ -143,15 +123,14 @@ bool ResetLogDownload::readPointer(DeviceLink& link)
     for (int pass = 0; pass < kPointerPasses && !ok; ++pass)
         ok = link.read(kRegResetPointer, 1);
     if (!ok) {
-        m_env.prompts.show("Erro ao ler o LOG", PromptIcon::Warning, kAppTitle);
-        m_env.values.PortaAberta = false;
-        m_env.lib.close_comm();
+        m_ctx.prompts.show("Erro ao ler o LOG", PromptIcon::Warning, kAppTitle);
+        dropLink(m_ctx.lib, m_ctx.values);
         return false;
     }
     // The link poll puts the data-log pointer back at its next tick.
-    m_env.values.PonteiroLOG = static_cast<int32_t>(link.word(0));
-    if (m_env.values.ponteiro() == 0) {
-        m_env.prompts.show("O LOG de reset está vazio!", PromptIcon::Information, kAppTitle);
+    m_ctx.values.PonteiroLOG = static_cast<int32_t>(link.word(0));
+    if (m_ctx.values.ponteiro() == 0) {
+        m_ctx.prompts.show("O LOG de reset está vazio!", PromptIcon::Information, kAppTitle);
         return false;
     }
     return true;
@@ -159,7 +138,7 @@ bool ResetLogDownload::readPointer(DeviceLink& link)
 
 bool ResetLogDownload::fetchSlot(DeviceLink& link, int slot)
 {
-    FormView& view = m_env.view;
+    FormView& view = m_ctx.view;
     view.setText(Control::lblTexto,
                  "Lendo registro " + std::to_string(slot + 1) + " de " +
                      std::to_string(kResetSlots) + "...");

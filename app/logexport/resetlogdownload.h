@@ -1,15 +1,21 @@
 // The reset-log download behind "LOG de Reset".
 #pragma once
 
-#include "logexport/exportenv.h"
+#include "core/controllercontext.h"
 
 namespace logexport {
 class DeviceLink;
 }
 
+namespace mdb {
+class DBEngine;
+}
+
 class ResetLogDownload {
 public:
-    explicit ResetLogDownload(ExportEnv env);
+    // The reset template goes through the process-wide database engine.
+    explicit ResetLogDownload(ControllerContext context);
+    ResetLogDownload(ControllerContext context, mdb::DBEngine& engine);
     ~ResetLogDownload();
     void cmdLogReset_Click();
 
@@ -23,5 +29,7 @@ private:
     // Select the slot and read its window, yielding before each read pass.
     bool fetchSlot(logexport::DeviceLink& link, int slot);
 
-    ExportEnv m_env;
+    ControllerContext m_ctx;
+    // Null for the process-wide engine, which is made at the first download.
+    mdb::DBEngine* m_engine = nullptr;
 };

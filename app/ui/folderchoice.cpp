@@ -1,7 +1,7 @@
 #include "ui/folderchoice.h"
 
-#include "ui/folderpicker.h"
-#include "ui/formview.h"
+#include "core/folderpicker.h"
+#include "core/formview.h"
 
 void FolderChoice::cmdProcurar_Click()
 {

@@ -1,9 +1,9 @@
 #include "ui/frmabout.h"
 
-#include "connection/settingsstore.h"
 #include "connection/textnumber.h"
+#include "core/prompts.h"
+#include "core/settingsstore.h"
 #include "logqvr_version.h"
-#include "ui/prompts.h"
 
 #include <QFrame>
 #include <QGuiApplication>

@@ -1,9 +1,8 @@
 #include "ui/frmmain.h"
 
-#include "connection/controllercontext.h"
-#include "connection/settingsstore.h"
+#include "core/errors.h"
+#include "core/prompts.h"
 #include "ui/frmabout.h"
-#include "ui/prompts.h"
 #include "ui/textbox.h"
 
 #include <QAbstractButton>
@@ -53,31 +52,24 @@ char16_t characterCode(const QKeyEvent* event)
 
 } // namespace
 
-FrmMain::FrmMain(FrmMainDeps deps, QWidget* parent)
+FrmMain::FrmMain(ControllerServices services, FolderPicker& folders, QWidget* parent)
     : QMainWindow(parent,
                   Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                       Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
-      m_deps(std::move(deps))
+      m_services(std::move(services)), m_folders(folders)
 {
     setObjectName("frmMain");
     buildControls();
     buildMenu();
     setTabOrder();
 
-    const ControllerContext ctx{m_deps.lib, *this, m_values, m_deps.prompts, m_deps.store};
-    m_lifecycle = std::make_unique<FormLifecycle>(ctx, m_deps.programFolder);
+    const ControllerContext ctx{m_services, *this, m_values};
+    m_lifecycle = std::make_unique<FormLifecycle>(ctx);
     m_connect = std::make_unique<ConnectController>(ctx);
     m_poll = std::make_unique<PollController>(ctx);
-    const ExportEnv env{m_deps.lib,
-                        *this,
-                        m_values,
-                        m_deps.prompts,
-                        m_deps.clock,
-                        m_deps.programFolder,
-                        m_deps.sleepMs};
-    m_dataLog = std::make_unique<DataLogDownload>(env);
-    m_resetLog = std::make_unique<ResetLogDownload>(env);
-    m_folderChoice = std::make_unique<FolderChoice>(*this, m_deps.folders);
+    m_dataLog = std::make_unique<DataLogDownload>(ctx);
+    m_resetLog = std::make_unique<ResetLogDownload>(ctx);
+    m_folderChoice = std::make_unique<FolderChoice>(*this, m_folders);
 
     connectEvents();
     applyInputRules();
@@ -156,7 +148,7 @@ bool FrmMain::txtEnd_KeyPress(QKeyEvent* event)
 
 void FrmMain::menu_sobre_Click()
 {
-    FrmAbout about(m_deps.store, this);
+    FrmAbout about(m_services.store, this);
     about.exec();
 }
 
@@ -165,9 +157,9 @@ void FrmMain::guarded(const std::function<void()>& handler)
     try {
         handler();
     } catch (const std::exception& error) {
-        reportError(m_deps.prompts, error);
+        reportError(m_services.prompts, error);
     } catch (...) {
-        m_deps.prompts.show("Erro inesperado.", PromptIcon::Warning, kAppTitle);
+        m_services.prompts.show("Erro inesperado.", PromptIcon::Warning, kAppTitle);
     }
 }
 

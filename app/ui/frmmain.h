@@ -5,11 +5,12 @@
 #include "connection/connectcontroller.h"
 #include "connection/formlifecycle.h"
 #include "connection/pollcontroller.h"
+#include "core/controllercontext.h"
+#include "core/formvalues.h"
+#include "core/formview.h"
 #include "logexport/datalogdownload.h"
 #include "logexport/resetlogdownload.h"
 #include "ui/folderchoice.h"
-#include "ui/formvalues.h"
-#include "ui/formview.h"
 
 #include <QMainWindow>
 #include <QTimer>
@@ -19,30 +20,17 @@
 #include <memory>
 #include <string>
 
-class KestruneApi;
-class Prompts;
-class SettingsStore;
 class FolderPicker;
-class Clock;
 class TextBox;
 class QComboBox;
 class QKeyEvent;
 
-struct FrmMainDeps {
-    KestruneApi& lib;
-    Prompts& prompts;
-    SettingsStore& store;
-    FolderPicker& folders;
-    const Clock& clock;
-    // Folder of the running executable (templates, default output folder), no trailing "/".
-    std::string programFolder;
-    std::function<void(int ms)> sleepMs;
-};
-
 class FrmMain : public QMainWindow, public FormView {
     Q_OBJECT
 public:
-    explicit FrmMain(FrmMainDeps deps, QWidget* parent = nullptr);
+    // Every handler gets `services` with this window as its view; the folder
+    // browser serves "Procurar...".
+    FrmMain(ControllerServices services, FolderPicker& folders, QWidget* parent = nullptr);
     ~FrmMain() override;
 
     // FormView
@@ -78,7 +66,8 @@ private:
     // Last line of defence: nothing a handler throws may unwind into Qt.
     void guarded(const std::function<void()>& handler);
 
-    FrmMainDeps m_deps;
+    ControllerServices m_services;
+    FolderPicker& m_folders;
     FormValues m_values;
     QTimer m_timer1;
     std::map<Control, QWidget*> m_controls;

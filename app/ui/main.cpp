@@ -1,10 +1,11 @@
 // LOG_QVR: the program starts with its main window and nothing else.
-#include "connection/kestruneapi.h"
-#include "connection/settingsstore.h"
-#include "logexport/exportenv.h"
-#include "ui/folderpicker.h"
+#include "connection/dynamickestrune.h"
+#include "core/clock.h"
+#include "core/settingsstore.h"
 #include "ui/frmmain.h"
+#include "ui/qtfolderpicker.h"
 #include "ui/qtprompts.h"
+#include "ui/qtsettingsstore.h"
 
 #include <QApplication>
 
@@ -22,13 +23,14 @@ int main(int argc, char* argv[])
     SystemClock clock;
 
     FrmMain window(
-        FrmMainDeps{dynamicKestrune(),
-                    prompts,
-                    store,
-                    folders,
-                    clock,
-                    QCoreApplication::applicationDirPath().toStdString(),
-                    [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }});
+        ControllerServices{
+            dynamicKestrune(),
+            prompts,
+            store,
+            clock,
+            QCoreApplication::applicationDirPath().toStdString(),
+            [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }},
+        folders);
     prompts.setOwner(&window);
     window.show();
     return app.exec();

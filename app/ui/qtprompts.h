@@ -2,7 +2,7 @@
 // icon and title.
 #pragma once
 
-#include "ui/prompts.h"
+#include "core/prompts.h"
 
 class QWidget;
 

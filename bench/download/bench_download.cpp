@@ -2,6 +2,9 @@
 // that answers at once: total time, time per record, the share the .mdb engine
 // takes, and the peak resident memory.
 #include "connection/dynamickestrune.h"
+#include "core/clock.h"
+#include "core/formvalues.h"
+#include "core/settingsstore.h"
 #include "fakeview.h"
 #include "logexport/datalogdownload.h"
 #include "logexport/datalogrecord.h"
@@ -9,11 +12,9 @@
 #include "mdb/dao.h"
 #include "recordingprompts.h"
 #include "simulator.h"
-#include "ui/formvalues.h"
 
 #ifdef BENCH_WITH_WINDOW
-#include "connection/settingsstore.h"
-#include "ui/folderpicker.h"
+#include "core/folderpicker.h"
 #include "ui/frmmain.h"
 #include <QApplication>
 #endif
@@ -71,15 +72,11 @@ double engineSeconds(const std::string& programFolder,
     }
     const std::string path = programFolder + logexport::kDataTemplate;
     const auto start = Clock_::now();
-    logexport::ExportDatabase db;
+    logexport::ExportDatabase db(mdb::dbEngine());
     db.open(path);
     db.clearTable();
-    mdb::Recordset& rs = db.table();
-    for (const auto& row : rows) {
-        rs.AddNew();
-        logexport::writeDataLogRow(rs, row);
-        rs.Update();
-    }
+    for (const auto& row : rows)
+        db.addRow([&](mdb::Recordset& rs) { logexport::writeDataLogRow(rs, row); });
     db.close();
     mdb::copyDatabase(path, outputFile);
     return secondsSince(start);
@@ -127,10 +124,10 @@ int main(int argc, char** argv)
 
     RecordingPrompts prompts;
     SystemClock clock;
-#ifdef BENCH_WITH_WINDOW
     MemorySettingsStore store;
+#ifdef BENCH_WITH_WINDOW
     NoFolders folders;
-    FrmMain window(FrmMainDeps{lib, prompts, store, folders, clock, programFolder, {}});
+    FrmMain window(ControllerServices{lib, prompts, store, clock, programFolder, {}}, folders);
     window.show();
     FormView& view = window;
     FormValues& values = window.values();
@@ -147,13 +144,15 @@ int main(int argc, char** argv)
     values.PortaAberta = true;
     values.PonteiroLOG = kRecords;
 
-    DataLogDownload download(ExportEnv{lib, view, values, prompts, clock, programFolder, {}});
+    DataLogDownload download(
+        ControllerContext{{lib, prompts, store, clock, programFolder, {}}, view, values});
     const auto start = Clock_::now();
     download.cmdGerar_Click();
     const double total = secondsSince(start);
     lib.close_comm();
 
-    const bool ok = prompts.shown.size() == 1 && prompts.shown[0].text == "Dados gravados com sucesso";
+    const bool ok =
+        prompts.shown.size() == 1 && prompts.shown[0].text == "Dados gravados com sucesso";
     const std::size_t served = device.servedRecords().size();
     const auto records = device.withState([](sim::DeviceState& s) { return s.records; });
     device.stop();
@@ -162,7 +161,8 @@ int main(int argc, char** argv)
 
     std::printf("bench_download: whole memory, %d records, %s\n", kRecords, viewName);
     std::printf("  result            : %s (%zu records served)\n",
-                ok ? "exported" : (prompts.shown.empty() ? "no message" : prompts.shown[0].text.c_str()),
+                ok ? "exported"
+                   : (prompts.shown.empty() ? "no message" : prompts.shown[0].text.c_str()),
                 served);
     std::printf("  total             : %.3f s (goal <= 3 s)\n", total);
     std::printf("  per record        : %.1f us\n", total / kRecords * 1e6);

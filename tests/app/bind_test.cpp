@@ -4,10 +4,11 @@
 #include "connection/dynamickestrune.h"
 #include "connection/formlifecycle.h"
 #include "connection/pollcontroller.h"
-#include "connection/settingsstore.h"
+#include "core/clock.h"
+#include "core/formvalues.h"
+#include "core/settingsstore.h"
 #include "fakeview.h"
 #include "recordingprompts.h"
-#include "ui/formvalues.h"
 
 #include <gtest/gtest.h>
 
@@ -63,12 +64,18 @@ TEST(Binding, ConnectWithoutTheLibraryShowsAMessageAndStaysDisconnected)
     FormValues values;
     RecordingPrompts prompts;
     MemorySettingsStore store;
-    ControllerContext ctx{lib, view, values, prompts, store};
+    SystemClock clock;
+    ControllerContext ctx{{lib, prompts, store, clock, "/x", {}}, view, values};
     ConnectController connect(ctx);
+    // Every field readable, so that the open is tried.
+    view.setListIndex(Control::cboBaudRate, 5);
 
     connect.cmdOK_Click();
     ASSERT_EQ(prompts.shown.size(), 1u);
-    EXPECT_NE(prompts.shown[0].text.find("libkestrune-absent.so"), std::string::npos);
+    // Numbered as the downloads number it: the run-time's "cannot load" error.
+    EXPECT_EQ(prompts.shown[0].text.rfind("48 - ", 0), 0u) << prompts.shown[0].text;
+    EXPECT_NE(prompts.shown[0].text.find("libkestrune-absent.so"), std::string::npos)
+        << prompts.shown[0].text;
     EXPECT_EQ(prompts.shown[0].icon, PromptIcon::Warning);
     EXPECT_FALSE(values.PortaAberta);
     EXPECT_EQ(view.text(Control::cmdOK), "Conectar");
@@ -77,7 +84,7 @@ TEST(Binding, ConnectWithoutTheLibraryShowsAMessageAndStaysDisconnected)
     values.PortaAberta = true;
     PollController poll(ctx);
     EXPECT_NO_THROW(poll.Timer1_Timer());
-    FormLifecycle form(ctx, "/x");
+    FormLifecycle form(ctx);
     EXPECT_NO_THROW(form.Form_Unload());
 }
 

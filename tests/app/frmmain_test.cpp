@@ -1,11 +1,11 @@
 // The main window offscreen, with recorded message boxes and a scripted
 // folder browser: controls, captions, tab order, input rules and the title.
 #include "connection/dynamickestrune.h"
-#include "connection/settingsstore.h"
-#include "logexport/exportenv.h"
+#include "core/clock.h"
+#include "core/folderpicker.h"
+#include "core/settingsstore.h"
 #include "recordingprompts.h"
 #include "ui/folderchoice.h"
-#include "ui/folderpicker.h"
 #include "ui/frmabout.h"
 #include "ui/frmmain.h"
 #include "ui/textbox.h"
@@ -73,7 +73,8 @@ private slots:
     {
         m_prompts.shown.clear();
         m_window = std::make_unique<FrmMain>(
-            FrmMainDeps{m_lib, m_prompts, m_store, m_folders, m_clock, "/opt/logqvr", [](int) {}});
+            ControllerServices{m_lib, m_prompts, m_store, m_clock, "/opt/logqvr", [](int) {}},
+            m_folders);
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
         m_window->activateWindow();

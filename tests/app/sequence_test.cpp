@@ -4,97 +4,22 @@
 // settings are written, what an unreadable option register becomes), and the
 // retry rule with an attempt count that changes while it runs.
 #include "connection/connectcontroller.h"
-#include "connection/kestruneapi.h"
 #include "connection/retry.h"
-#include "connection/settingsstore.h"
+#include "core/clock.h"
+#include "core/formvalues.h"
+#include "core/settingsstore.h"
 #include "fakeview.h"
 #include "recordingprompts.h"
-#include "ui/formvalues.h"
+#include "scriptedkestrune.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <functional>
-#include <map>
 #include <string>
-#include <vector>
 
 namespace {
 
-using Log = std::vector<std::string>;
-
-std::string call(const std::string& name, std::initializer_list<uint32_t> args)
-{
-    std::string text = name + "(";
-    const char* sep = "";
-    for (uint32_t a : args) {
-        text += sep + std::to_string(a);
-        sep = ",";
-    }
-    return text + ")";
-}
-
-// Reads answer from `registers` unless the first register is listed in
-// `failing`; modbus_var hands out the words of the last successful read, and
-// after a failed one whatever the image held before, as the library does.
-class ScriptedKestrune : public KestruneApi {
-public:
-    explicit ScriptedKestrune(Log& log) : m_log(log) {}
-
-    int32_t open_comm(int32_t port) override
-    {
-        m_log.push_back(call("open_comm", {static_cast<uint32_t>(port)}));
-        return openResult;
-    }
-    int32_t close_comm() override
-    {
-        m_log.push_back("close_comm()");
-        return 1;
-    }
-    uint32_t set_baud(uint32_t baud, uint32_t stopBits) override
-    {
-        m_log.push_back(call("set_baud", {baud, stopBits}));
-        return baudResult;
-    }
-    uint32_t set_timeout(uint32_t a, uint32_t b, uint32_t c, uint32_t d, uint32_t e) override
-    {
-        m_log.push_back(call("set_timeout", {a, b, c, d, e}));
-        return 1;
-    }
-    uint32_t comm_tx(uint32_t) override { return 0; }
-    uint32_t modbus_rd(uint32_t slave, uint32_t first, uint32_t count) override
-    {
-        m_log.push_back(call("modbus_rd", {slave, first, count}));
-        if (onRead)
-            onRead(first);
-        if (failing.count(first))
-            return 0;
-        for (uint32_t i = 0; i < count; ++i)
-            m_image[i] = registers.count(first + i) ? registers.at(first + i) : 0;
-        return 1;
-    }
-    uint32_t modbus_var(uint32_t index) override { return m_image[index]; }
-    uint32_t modbus_wr(uint32_t, uint32_t, uint32_t) override { return 0; }
-    uint32_t modbus_store(uint32_t, uint32_t) override { return 0; }
-    uint32_t modbus_wrb(uint32_t) override { return 0; }
-    uint32_t crc_calc(uint32_t, uint32_t) override { return 0; }
-    uint32_t bit_test(uint32_t value, uint32_t bit) override { return (value >> bit) & 1; }
-    uint32_t bit_set(uint32_t value, uint32_t bit) override { return value | (1u << bit); }
-    uint32_t bit_clear(uint32_t value, uint32_t bit) override { return value & ~(1u << bit); }
-    uint32_t low(uint32_t value) override { return value & 0xFF; }
-    uint32_t high(uint32_t value) override { return (value >> 8) & 0xFF; }
-
-    int32_t openResult = 4;
-    uint32_t baudResult = 1;
-    std::map<uint32_t, uint32_t> registers =
-        {{17008, 124}, {17009, 12}, {17010, 345}, {17011, 2}, {17043, 4}, {17161, 100}};
-    std::map<uint32_t, bool> failing;
-    std::function<void(uint32_t first)> onRead;
-
-private:
-    Log& m_log;
-    std::map<uint32_t, uint32_t> m_image;
-};
+using Log = CallLog;
 
 class LoggingStore : public MemorySettingsStore {
 public:
@@ -138,7 +63,8 @@ protected:
     FakeView view;
     FormValues values;
     RecordingPrompts prompts;
-    ConnectController connect{{lib, view, values, prompts, store}};
+    SystemClock clock;
+    ConnectController connect{{{lib, prompts, store, clock, "/opt/logqvr", {}}, view, values}};
 };
 
 TEST_F(ConnectSequence, OpensConfiguresIdentifiesAndSavesInThatOrder)
@@ -219,7 +145,7 @@ TEST_F(ConnectSequence, TimeOutFieldGoesRoundedHalvesToEvenAndUnvalidated)
         view.setText(Control::txtTimeout, c.text);
         connect.cmdOK_Click();
         ASSERT_GE(log.size(), 3u);
-        EXPECT_EQ(log[2], call("set_timeout", {10000, c.sent, 1, 5000, 1000}));
+        EXPECT_EQ(log[2], callText("set_timeout", {10000, c.sent, 1, 5000, 1000}));
         EXPECT_TRUE(values.PortaAberta);
         connect.cmdOK_Click();
     }

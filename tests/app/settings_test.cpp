@@ -1,19 +1,15 @@
-// Window load from the settings store, the store's round trip through
-// QSettings, and the title.
+// Window load from the settings store, the program name the settings live
+// under, and the title.
 #include "connection/connectionsettings.h"
 #include "connection/dynamickestrune.h"
 #include "connection/formlifecycle.h"
-#include "connection/settingsstore.h"
+#include "core/clock.h"
+#include "core/formvalues.h"
+#include "core/settingsstore.h"
 #include "fakeview.h"
 #include "recordingprompts.h"
-#include "ui/formvalues.h"
 
 #include <gtest/gtest.h>
-
-#include <QFile>
-#include <QTemporaryDir>
-
-#include <unistd.h>
 
 namespace {
 
@@ -21,14 +17,19 @@ class FormLoadTest : public testing::Test {
 protected:
     void load()
     {
-        FormLifecycle form({lib, view, values, prompts, store}, "/opt/logqvr/bin");
+        FormLifecycle form(context("/opt/logqvr/bin"));
         form.Form_Load();
+    }
+    ControllerContext context(const std::string& programFolder)
+    {
+        return {{lib, prompts, store, clock, programFolder, {}}, view, values};
     }
     DynamicKestrune lib;
     FakeView view;
     FormValues values;
     RecordingPrompts prompts;
     MemorySettingsStore store;
+    SystemClock clock;
 };
 
 TEST_F(FormLoadTest, FirstRunUsesTheDefaults)
@@ -88,62 +89,12 @@ TEST_F(FormLoadTest, MinusOneBaudLeavesTheListEmpty)
 
 TEST_F(FormLoadTest, UnloadClosesEvenWithoutAPort)
 {
-    FormLifecycle form({lib, view, values, prompts, store}, "/x");
+    FormLifecycle form(context("/x"));
     EXPECT_NO_THROW(form.Form_Unload());
     EXPECT_TRUE(prompts.shown.empty());
 }
 
-TEST(QtSettings, RoundTripKeepsTextsExactly)
-{
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const std::string path = dir.filePath("LOG_QVR.conf").toStdString();
-    const std::pair<const char*, const char*> entries[] = {{"Timeout", "200"},
-                                                           {"Retries", "010"},
-                                                           {"Baudrate", "-1"},
-                                                           {"COM", "1, 2"},
-                                                           {"Endereco", "  7"},
-                                                           {"Caminho", "/tmp/Saída dados/"},
-                                                           {"Top", "1500"},
-                                                           {"Left", "true"}};
-    {
-        auto store = QtSettingsStore::atFile(path);
-        for (auto [key, text] : entries)
-            store->setValue(key, text);
-        store->sync();
-    }
-    auto again = QtSettingsStore::atFile(path);
-    for (auto [key, text] : entries)
-        EXPECT_EQ(again->value(key), std::optional<std::string>(text)) << key;
-    EXPECT_FALSE(again->value("TopAbout").has_value());
-}
-
-TEST(QtSettings, KeysLiveInTheParamsGroupOfOneFilePerProgramName)
-{
-    QTemporaryDir home;
-    ASSERT_TRUE(home.isValid());
-    ::setenv("XDG_CONFIG_HOME", home.path().toLocal8Bit().constData(), 1);
-    {
-        QtSettingsStore store("LOG_QVR");
-        store.setValue("COM", "3");
-        store.sync();
-        EXPECT_EQ(store.fileName(), home.filePath("Quorvane/LOG_QVR.conf").toStdString());
-    }
-    QFile file(home.filePath("Quorvane/LOG_QVR.conf"));
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QByteArray content = file.readAll();
-    EXPECT_TRUE(content.contains("[Params]")) << content.constData();
-    EXPECT_TRUE(content.contains("COM=3")) << content.constData();
-
-    QtSettingsStore other("OTRO");
-    EXPECT_FALSE(other.value("COM").has_value()) << "another program name, another file";
-}
-
-} // namespace
-
-namespace {
-
-TEST(QtSettings, ProgramNameIsTheFileNameWithoutItsExtension)
+TEST(SettingsName, ProgramNameIsTheFileNameWithoutItsExtension)
 {
     EXPECT_EQ(settingsNameOf("/opt/logqvr/bin/LOG_QVR"), "LOG_QVR");
     EXPECT_EQ(settingsNameOf("/opt/logqvr/bin/LOG_QVR.bin"), "LOG_QVR");

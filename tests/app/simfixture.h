@@ -7,11 +7,12 @@
 #include "connection/connectcontroller.h"
 #include "connection/dynamickestrune.h"
 #include "connection/pollcontroller.h"
-#include "connection/settingsstore.h"
+#include "core/clock.h"
+#include "core/formvalues.h"
+#include "core/settingsstore.h"
 #include "fakeview.h"
 #include "recordingprompts.h"
 #include "simulator.h"
-#include "ui/formvalues.h"
 
 #include <gtest/gtest.h>
 
@@ -59,7 +60,10 @@ protected:
         std::filesystem::remove_all(m_portsDir, ignored);
     }
 
-    ControllerContext context() { return {lib, view, values, prompts, store}; }
+    ControllerContext context()
+    {
+        return {{lib, prompts, store, clock, "/opt/logqvr", {}}, view, values};
+    }
 
     void setFaults(const sim::Faults& f) { sim.setFaults(f); }
     std::vector<sim::Transaction> requests() const { return sim.transactions(); }
@@ -77,6 +81,7 @@ protected:
     FormValues values;
     RecordingPrompts prompts;
     MemorySettingsStore store;
+    SystemClock clock;
     ConnectController connect{context()};
     PollController poll{context()};
 

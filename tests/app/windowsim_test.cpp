@@ -2,11 +2,11 @@
 // connect by click, the poll tick, both downloads wired to their buttons,
 // and disconnect.
 #include "connection/dynamickestrune.h"
-#include "connection/settingsstore.h"
-#include "logexport/exportenv.h"
+#include "core/clock.h"
+#include "core/folderpicker.h"
+#include "core/settingsstore.h"
 #include "recordingprompts.h"
 #include "simulator.h"
-#include "ui/folderpicker.h"
 #include "ui/frmmain.h"
 
 #include <QDir>
@@ -94,8 +94,8 @@ private slots:
         m_store.setValue("Retries", "2");
         m_store.setValue("Caminho", outDir().toStdString() + "/");
         m_window = std::make_unique<FrmMain>(
-            FrmMainDeps{m_lib, m_prompts, m_store, m_folders, m_clock, prog.toStdString(), [](int) {
-                        }});
+            ControllerServices{m_lib, m_prompts, m_store, m_clock, prog.toStdString(), [](int) {}},
+            m_folders);
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
     }

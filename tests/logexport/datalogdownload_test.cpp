@@ -4,7 +4,7 @@
 #include "expectedrows.h"
 #include "logexport/datalogdownload.h"
 
-#include "connection/kestruneapi.h"
+#include "core/kestruneapi.h"
 
 #include <gtest/gtest.h>
 
@@ -59,7 +59,7 @@ protected:
         rig->values.PonteiroLOG = pointer;
     }
 
-    void run() { DataLogDownload(rig->env()).cmdGerar_Click(); }
+    void run() { DataLogDownload(rig->context()).cmdGerar_Click(); }
 
     std::string templatePath() const { return rig->programFolder() + "/LOG_QVR.mdb"; }
     std::string outputPath() const { return rig->outputFolder() + "/" + kSuccessName; }

@@ -78,12 +78,13 @@ KestruneApi& DownloadRig::lib()
     return library;
 }
 
-ExportEnv DownloadRig::env()
+ControllerContext DownloadRig::context()
 {
-    return ExportEnv{lib(), view, values, prompts, clock, programFolder(), [this](int ms) {
-                         sleeps.push_back(ms);
-                         std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-                     }};
+    auto pause = [this](int ms) {
+        sleeps.push_back(ms);
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    };
+    return {{lib(), prompts, store, clock, programFolder(), pause}, view, values};
 }
 
 std::vector<std::string> DownloadRig::outputFiles() const

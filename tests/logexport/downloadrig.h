@@ -4,11 +4,13 @@
 // message boxes and a fixed clock.
 #pragma once
 
+#include "core/clock.h"
+#include "core/controllercontext.h"
+#include "core/formvalues.h"
+#include "core/settingsstore.h"
 #include "fakeview.h"
-#include "logexport/exportenv.h"
 #include "recordingprompts.h"
 #include "simulator.h"
-#include "ui/formvalues.h"
 
 #include <map>
 #include <string>
@@ -38,7 +40,7 @@ public:
     bool start(std::string* why);
     // Opens the port as a connect does (9600, 50 ms) and marks the link open.
     void connect();
-    ExportEnv env();
+    ControllerContext context();
     KestruneApi& lib();
 
     std::string programFolder() const { return m_root + "/program"; }
@@ -48,6 +50,7 @@ public:
     sim::Simulator device;
     FakeView view;
     RecordingPrompts prompts;
+    MemorySettingsStore store;
     FormValues values;
     FixedClock clock;
     std::vector<int> sleeps;

@@ -3,8 +3,9 @@
 #include "downloadrig.h"
 #include "expectedrows.h"
 #include "logexport/resetlogdownload.h"
+#include "scriptedkestrune.h"
 
-#include "connection/kestruneapi.h"
+#include "core/kestruneapi.h"
 
 #include <gtest/gtest.h>
 
@@ -35,7 +36,7 @@ protected:
         rig->device.withState([&](sim::DeviceState& s) { s.fillResetLog(pointer); });
     }
 
-    void run() { ResetLogDownload(rig->env()).cmdLogReset_Click(); }
+    void run() { ResetLogDownload(rig->context()).cmdLogReset_Click(); }
 
     std::string templatePath() const { return rig->programFolder() + "/LOG_RESET_QVR.mdb"; }
 
@@ -245,6 +246,40 @@ TEST_F(ResetLogDownloadTest, ErrorsAreToldAndNeverLeaveTheButtonsOff)
     EXPECT_TRUE(rig->values.PortaAberta);
     EXPECT_TRUE(readLogTable(templatePath()).empty());
     EXPECT_TRUE(rig->outputFiles().empty());
+}
+
+// Opening the port itself, the download takes the port fields as the connect
+// does: a 16-bit port number, and a time-out never below 0.
+TEST(ResetLogOwnLink, PortAndTimeOutAreTakenAsTheConnectTakesThem)
+{
+    CallLog log;
+    ScriptedKestrune lib(log); // the reset-log pointer reads 0: the download stops there
+    FakeView view;
+    FormValues values;
+    RecordingPrompts prompts;
+    MemorySettingsStore store;
+    SystemClock clock;
+    ResetLogDownload download({{lib, prompts, store, clock, "/nowhere", [](int) {}}, view, values});
+    view.setText(Control::txtCOM, "7");
+    view.setListIndex(Control::cboBaudRate, 1);
+    view.setText(Control::txtTimeout, "-1");
+    download.cmdLogReset_Click();
+    EXPECT_EQ(log,
+              (CallLog{"open_comm(7)",
+                       "set_baud(9600,2)",
+                       "set_timeout(10000,0,1,5000,1000)",
+                       "modbus_rd(1,17172,1)"}));
+
+    log.clear();
+    prompts.shown.clear();
+    values.PortaAberta = false;
+    view.setText(Control::txtCOM, "40000");
+    download.cmdLogReset_Click();
+    EXPECT_TRUE(log.empty()) << "nothing opened for a port number that does not fit";
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].text, "6 - Overflow");
+    EXPECT_EQ(prompts.shown[0].icon, PromptIcon::Warning);
+    EXPECT_EQ(prompts.shown[0].title, "");
 }
 
 } // namespace

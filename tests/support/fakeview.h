@@ -3,7 +3,7 @@
 // editing txtUltimos selects optUltimos, and records enable/disable calls in order.
 #pragma once
 
-#include "ui/formview.h"
+#include "core/formview.h"
 
 #include <functional>
 #include <map>

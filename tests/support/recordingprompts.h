@@ -1,7 +1,7 @@
 // Records message boxes instead of showing them.
 #pragma once
 
-#include "ui/prompts.h"
+#include "core/prompts.h"
 
 #include <string>
 #include <vector>

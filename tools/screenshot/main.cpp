@@ -2,13 +2,13 @@
 // simulated device after one poll tick, drawn offscreen into a PNG; and, when
 // asked, the About box too. For looking at the layout without a display.
 #include "connection/dynamickestrune.h"
-#include "connection/settingsstore.h"
-#include "logexport/exportenv.h"
+#include "core/clock.h"
+#include "core/folderpicker.h"
+#include "core/prompts.h"
+#include "core/settingsstore.h"
 #include "simulator.h"
-#include "ui/folderpicker.h"
 #include "ui/frmabout.h"
 #include "ui/frmmain.h"
-#include "ui/prompts.h"
 
 #include <QApplication>
 #include <QDir>
@@ -84,13 +84,13 @@ int main(int argc, char* argv[])
     PrintedPrompts prompts;
     NoFolders folders;
     SystemClock clock;
-    FrmMain window(FrmMainDeps{lib,
-                               prompts,
-                               store,
-                               folders,
-                               clock,
-                               QCoreApplication::applicationDirPath().toStdString(),
-                               [](int) {}});
+    FrmMain window(ControllerServices{lib,
+                                      prompts,
+                                      store,
+                                      clock,
+                                      QCoreApplication::applicationDirPath().toStdString(),
+                                      [](int) {}},
+                   folders);
     window.show();
     window.findChild<QPushButton*>("cmdOK")->click();
     waitMs(700); // one poll tick writes the status lines

@@ -1,4 +1,4 @@
-#include "ui/folderpicker.h"
+#include "ui/qtfolderpicker.h"
 
 #include <QApplication>
 #include <QFileDialog>

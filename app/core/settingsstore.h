@@ -3,7 +3,6 @@
 #pragma once
 
 #include <map>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -46,25 +45,4 @@ public:
 private:
     std::map<std::string, std::string> m_values;
     std::vector<std::string> m_order;
-};
-
-// QSettings in one file per user (INI syntax, ~/.config/Quorvane/<name>.conf): organisation
-// "Quorvane", application = the executable's base name, group "Params". No fallbacks to system-wide
-// files, so what the program reads is what it wrote.
-class QtSettingsStore : public SettingsStore {
-public:
-    explicit QtSettingsStore(const std::string& applicationName);
-    // A store in an explicit file (tests).
-    static std::unique_ptr<QtSettingsStore> atFile(const std::string& path);
-    ~QtSettingsStore() override;
-
-    std::optional<std::string> value(const std::string& key) const override;
-    void setValue(const std::string& key, const std::string& text) override;
-    void sync();
-    std::string fileName() const;
-
-private:
-    QtSettingsStore() = default;
-    struct Impl;
-    std::unique_ptr<Impl> m_impl;
 };

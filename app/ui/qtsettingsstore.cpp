@@ -1,30 +1,7 @@
-#include "connection/settingsstore.h"
+#include "ui/qtsettingsstore.h"
 
-#include <QFileInfo>
 #include <QSettings>
 #include <QString>
-
-std::string settingsNameOf(const std::string& executablePath)
-{
-    const QFileInfo file(QString::fromStdString(executablePath));
-    const QString name = file.completeBaseName();
-    // A name that is all extension (".qvr") has nothing else to go by.
-    return (name.isEmpty() ? file.fileName() : name).toStdString();
-}
-
-std::optional<std::string> MemorySettingsStore::value(const std::string& key) const
-{
-    auto it = m_values.find(key);
-    if (it == m_values.end())
-        return std::nullopt;
-    return it->second;
-}
-
-void MemorySettingsStore::setValue(const std::string& key, const std::string& text)
-{
-    m_values[key] = text;
-    m_order.push_back(key);
-}
 
 struct QtSettingsStore::Impl {
     std::unique_ptr<QSettings> settings;
@@ -37,7 +14,8 @@ QString keyPath(const std::string& key)
 }
 } // namespace
 
-QtSettingsStore::QtSettingsStore(const std::string& applicationName) : m_impl(new Impl)
+QtSettingsStore::QtSettingsStore(const std::string& applicationName)
+    : m_impl(std::make_unique<Impl>())
 {
     m_impl->settings = std::make_unique<QSettings>(QSettings::NativeFormat,
                                                    QSettings::UserScope,

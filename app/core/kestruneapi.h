@@ -37,8 +37,3 @@ public:
     virtual uint32_t low(uint32_t value) = 0;
     virtual uint32_t high(uint32_t value) = 0;
 };
-
-// The production binding: dlopen("libkestrune.so") at the first call of each
-// export, dlsym by export name; a failure throws BindError from that call.
-// Defined in dynamickestrune.cpp.
-KestruneApi& dynamicKestrune();

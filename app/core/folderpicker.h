@@ -11,9 +11,3 @@ public:
     // The chosen folder (UTF-8), or nothing when the user cancelled.
     virtual std::optional<std::string> chooseFolder(const std::string& title) = 0;
 };
-
-// QFileDialog::getExistingDirectory, folders only, owned by the active window.
-class QtFolderPicker : public FolderPicker {
-public:
-    std::optional<std::string> chooseFolder(const std::string& title) override;
-};

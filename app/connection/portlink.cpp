@@ -1,0 +1,63 @@
+#include "connection/portlink.h"
+
+#include "connection/textnumber.h"
+#include "core/controllercontext.h"
+#include "core/formvalues.h"
+#include "core/formview.h"
+#include "core/kestruneapi.h"
+#include "core/prompts.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr int32_t kOpenOk = 4;
+constexpr uint32_t kBaudApplied = 1;
+constexpr uint32_t kTwoStopBits = 2;
+// set_timeout arguments besides the read total constant: read interval, read
+// total multiplier, write total constant, write total multiplier (ms).
+constexpr uint32_t kReadIntervalMs = 10000;
+constexpr uint32_t kReadMultiplierMs = 1;
+constexpr uint32_t kWriteConstantMs = 5000;
+constexpr uint32_t kWriteMultiplierMs = 1000;
+
+} // namespace
+
+LinkSettings linkSettingsFrom(const FormView& view)
+{
+    LinkSettings s;
+    s.port = textnum::toInt16(view.text(Control::txtCOM));
+    s.baud = textnum::toInt32(view.text(Control::cboBaudRate));
+    const int32_t timeoutMs =
+        textnum::roundToInt32(textnum::leadingNumber(view.text(Control::txtTimeout)));
+    s.readTotalConstantMs = static_cast<uint32_t>(std::max(0, timeoutMs));
+    return s;
+}
+
+bool openLink(const ControllerContext& ctx, const LinkSettings& settings)
+{
+    if (ctx.lib.open_comm(settings.port) != kOpenOk) {
+        ctx.prompts.show("Erro ao abrir porta COM.", PromptIcon::Warning, "Erro");
+        dropLink(ctx.lib, ctx.values);
+        return false;
+    }
+    const uint32_t baudResult =
+        ctx.lib.set_baud(static_cast<uint32_t>(settings.baud), kTwoStopBits);
+    ctx.lib.set_timeout(kReadIntervalMs,
+                        settings.readTotalConstantMs,
+                        kReadMultiplierMs,
+                        kWriteConstantMs,
+                        kWriteMultiplierMs);
+    if (baudResult != kBaudApplied) {
+        dropLink(ctx.lib, ctx.values);
+        return false;
+    }
+    ctx.values.PortaAberta = true;
+    return true;
+}
+
+void dropLink(KestruneApi& lib, FormValues& values)
+{
+    values.PortaAberta = false;
+    lib.close_comm();
+}

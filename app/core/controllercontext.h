@@ -1,0 +1,35 @@
+// What every handler of the main window works with, handed in so that tests
+// drive the handlers with a fake window, a scripted or simulated device,
+// recorded prompts, a memory store and a fixed clock.
+#pragma once
+
+#include <functional>
+#include <string>
+
+class KestruneApi;
+class Prompts;
+class SettingsStore;
+class Clock;
+class FormView;
+struct FormValues;
+
+// The program's surroundings, the same for every handler of a window.
+struct ControllerServices {
+    KestruneApi& lib;
+    Prompts& prompts;
+    SettingsStore& store;
+    const Clock& clock;
+    // Folder of the running executable (the two templates, the first-run
+    // output folder), without a trailing "/".
+    std::string programFolder;
+    // The reset-log download's fixed pauses, part of how the device is driven,
+    // so never shortened; empty means a plain thread sleep. Tests and
+    // benchmarks pass their own to count them.
+    std::function<void(int ms)> sleepMs;
+};
+
+// The surroundings plus the window the handler serves and its values.
+struct ControllerContext : ControllerServices {
+    FormView& view;
+    FormValues& values;
+};
