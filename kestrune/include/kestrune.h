@@ -35,8 +35,10 @@
 #include <stdint.h>
 
 #if defined(_WIN32)
+/* A .def file names what leaves the DLL, as kestrune.map does on Linux;
+ * dllexport would add exports of its own, past the .def's checks. */
 #if defined(KESTRUNE_BUILDING)
-#define KESTRUNE_API __declspec(dllexport)
+#define KESTRUNE_API
 #else
 #define KESTRUNE_API __declspec(dllimport)
 #endif
