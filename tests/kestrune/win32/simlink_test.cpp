@@ -90,6 +90,19 @@ std::optional<DCB> lineOf(int32_t port)
     return read ? std::optional<DCB>(dcb) : std::nullopt;
 }
 
+// Handles onto character devices (the console's and any COM port's) this
+// process holds. Wine's GetProcessHandleCount answers 0, and its serial code
+// keeps event handles of its own, so only these are counted; both systems
+// hand out handle values as small multiples of 4.
+int charDeviceHandles()
+{
+    int count = 0;
+    for (uintptr_t value = 4; value < 0x4000; value += 4) {
+        count += GetFileType(reinterpret_cast<HANDLE>(value)) == FILE_TYPE_CHAR ? 1 : 0;
+    }
+    return count;
+}
+
 TEST_F(SimulatedDevice, IdentificationReadsTheDevicesValues)
 {
     connect(kGoodPort);
@@ -191,6 +204,20 @@ TEST_F(SimulatedDevice, OpenOfAnAbsentPortFailsAndLetsGoOfTheHeldOne)
     EXPECT_EQ(k().modbus_rd(kSlave, 17008, 3), KESTRUNE_RD_NOT_WRITTEN);
     ASSERT_EQ(k().open_comm(kGoodPort), KESTRUNE_OPEN_OK);
     EXPECT_EQ(k().comm_tx(0x1A5), 1u);
+}
+
+TEST_F(SimulatedDevice, UnloadingLetsGoOfAPortLeftOpen)
+{
+    delete s_dll; // out of the process, so the next load is a fresh one
+    s_dll = nullptr;
+    const int before = charDeviceHandles();
+    s_dll = new BoundKestrune;
+    ASSERT_EQ(k().open_comm(kGoodPort), KESTRUNE_OPEN_OK);
+    EXPECT_EQ(charDeviceHandles(), before + 1) << "the port's handle";
+    delete s_dll;
+    s_dll = nullptr;
+    EXPECT_EQ(charDeviceHandles(), before);
+    s_dll = new BoundKestrune;
 }
 
 } // namespace
