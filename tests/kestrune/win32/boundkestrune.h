@@ -7,6 +7,8 @@
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
 
@@ -96,6 +98,22 @@ private:
 
     HMODULE m_module;
     std::vector<std::string> m_missing;
+};
+
+// One binding for a whole test program, as the program keeps its own; a
+// test may unload and load it again through s_dll.
+class BoundKestruneTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { s_dll = new BoundKestrune; }
+    static void TearDownTestSuite()
+    {
+        delete s_dll;
+        s_dll = nullptr;
+    }
+    void SetUp() override { ASSERT_TRUE(s_dll->missing().empty()) << s_dll->missing().front(); }
+
+    static const BoundKestrune& k() { return *s_dll; }
+    static inline BoundKestrune* s_dll = nullptr;
 };
 
 } // namespace ktest

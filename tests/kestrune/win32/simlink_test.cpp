@@ -5,8 +5,6 @@
 //   COM14 replies cut to their first 5 bytes; COM19 does not exist.
 #include "boundkestrune.h"
 
-#include <gtest/gtest.h>
-
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -28,15 +26,8 @@ constexpr uint32_t kSlave = 1;
 // keeps them to a few ms, the rest is room for a busy machine.
 constexpr long long kToleranceMs = 150;
 
-class SimulatedDevice : public ::testing::Test {
+class SimulatedDevice : public BoundKestruneTest {
 protected:
-    static void SetUpTestSuite() { s_dll = new BoundKestrune; }
-    static void TearDownTestSuite()
-    {
-        delete s_dll;
-        s_dll = nullptr;
-    }
-    void SetUp() override { ASSERT_TRUE(s_dll->missing().empty()) << s_dll->missing().front(); }
     void TearDown() override { s_dll->close_comm(); }
 
     // Opens and sets the line up as the program does at connect.
@@ -46,12 +37,7 @@ protected:
         ASSERT_EQ(k().set_baud(9600, 2), 1u);
         ASSERT_EQ(k().set_timeout(10000, 1000, 1, 5000, 1000), 1u);
     }
-
-    static const BoundKestrune& k() { return *s_dll; }
-    static BoundKestrune* s_dll;
 };
-
-BoundKestrune* SimulatedDevice::s_dll = nullptr;
 
 template <typename Fn> long long msTaken(Fn&& fn)
 {
