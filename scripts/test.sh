@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs every test: once as a plain build, once under AddressSanitizer
-# and UndefinedBehaviorSanitizer. Exits non-zero when anything fails.
+# and UndefinedBehaviorSanitizer, then the Windows cross-build under Wine
+# (LOGQVR_SKIP_WINDOWS=1 leaves that out). Exits non-zero when anything fails.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -26,4 +27,9 @@ if [ "${LOGQVR_SKIP_SANITIZERS:-0}" != 1 ]; then
     export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
     export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
     run_suite build-asan -DCMAKE_BUILD_TYPE=Debug -DLOGQVR_SANITIZE=ON -DLOGQVR_BUILD_BENCH=OFF
+fi
+
+if [ "${LOGQVR_SKIP_WINDOWS:-0}" != 1 ]; then
+    echo "== Windows build, tests under Wine =="
+    scripts/build-windows.sh --test
 fi
