@@ -1,9 +1,11 @@
-// Copying a closed database: through a temporary file in the destination
-// folder, synced before it is renamed over the destination, so a failed copy
-// never leaves a partial file under the final name. A copy killed before the
-// rename leaves its temporary behind; the next copy into the folder removes it.
+// Copying a closed database on POSIX systems: through a temporary file in the
+// destination folder, synced before it is renamed over the destination, so a
+// failed copy never leaves a partial file under the final name. A copy killed
+// before the rename leaves its temporary behind; the next copy into the
+// folder removes it (copytemp.h).
 #include "mdb/dao.h"
 
+#include "mdb/copytemp.h"
 #include "mdb/errors.h"
 
 #include <atomic>
@@ -13,8 +15,6 @@
 #include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
-#include <optional>
-#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -64,55 +64,6 @@ std::string folderOf(const std::string& path)
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-// ".<base>.<pid>.<counter>.tmp": hidden, and naming the process that writes it.
-std::string temporaryName(const std::string& base, pid_t pid, unsigned counter)
-{
-    return "." + base + "." + std::to_string(pid) + "." + std::to_string(counter) + ".tmp";
-}
-
-// A number as temporaryName() prints a pid or a counter: digits, no leading
-// zero, at most 2^32 - 1.
-std::optional<uint32_t> printedNumber(std::string_view text)
-{
-    if (text.empty() || text.size() > 10 || (text.size() > 1 && text[0] == '0'))
-        return std::nullopt;
-    uint64_t n = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9')
-            return std::nullopt;
-        n = n * 10 + static_cast<uint64_t>(c - '0');
-    }
-    if (n > UINT32_MAX)
-        return std::nullopt;
-    return static_cast<uint32_t>(n);
-}
-
-// The writer of a name temporaryName() made; nothing for any other name.
-std::optional<pid_t> temporaryWriter(std::string_view name)
-{
-    constexpr std::string_view kSuffix = ".tmp";
-    if (name.size() <= kSuffix.size() || name[0] != '.' || !name.ends_with(kSuffix))
-        return std::nullopt;
-    name.remove_suffix(kSuffix.size());
-    auto counterDot = name.rfind('.');
-    if (counterDot == std::string_view::npos || !printedNumber(name.substr(counterDot + 1)))
-        return std::nullopt;
-    name = name.substr(0, counterDot);
-    auto pidDot = name.rfind('.');
-    if (pidDot == std::string_view::npos || pidDot < 2)
-        return std::nullopt; // no base name before the pid
-    // Never 0 or negative: kill() would take those for process groups.
-    auto pid = printedNumber(name.substr(pidDot + 1));
-    if (!pid || *pid == 0 || *pid > INT32_MAX)
-        return std::nullopt;
-    return static_cast<pid_t>(*pid);
-}
-
-// A copy writes its temporary without pause until the rename; one untouched
-// for this long is not being written on this machine or any other sharing
-// the folder.
-constexpr std::time_t kStaleAfterSeconds = 10 * 60;
-
 bool writerGone(pid_t pid)
 {
     // EPERM: a process of another user has the pid, perhaps a reused one.
@@ -132,12 +83,13 @@ void removeStaleTemporaries(const std::string& folder)
     }
     std::time_t now = std::time(nullptr);
     while (const dirent* entry = ::readdir(dir)) {
-        auto pid = temporaryWriter(entry->d_name);
+        auto pid = copytemp::temporaryWriter(entry->d_name);
         struct stat st {};
         if (!pid || ::fstatat(fd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
             continue;
         if (!S_ISREG(st.st_mode) || st.st_uid != ::geteuid() ||
-            now - st.st_mtime < kStaleAfterSeconds || !writerGone(*pid))
+            now - st.st_mtime < copytemp::kStaleAfterSeconds ||
+            !writerGone(static_cast<pid_t>(*pid)))
             continue;
         ::unlinkat(fd, entry->d_name, 0);
     }
@@ -188,7 +140,8 @@ void copyDatabase(const std::string& from, const std::string& to)
     std::string temp;
     Fd target;
     for (int attempt = 0; target.get() < 0; ++attempt) {
-        temp = folder + "/" + temporaryName(base, ::getpid(), counter++);
+        temp = folder + "/" +
+               copytemp::temporaryName(base, static_cast<uint32_t>(::getpid()), counter++);
         target.reset(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
         if (target.get() < 0 && (errno != EEXIST || attempt > 100))
             throw jetError(errno == ENOSPC ? kErrDiskFull : kErrCannotOpen, to);

@@ -9,11 +9,7 @@
 #include "mdb/pageio.h"
 #include "mdb/table.h"
 
-#include <cerrno>
-#include <fcntl.h>
 #include <map>
-#include <sys/file.h>
-#include <unistd.h>
 #include <unordered_map>
 #include <vector>
 
@@ -273,20 +269,10 @@ public:
                                            bool readOnly,
                                            const std::string& connect) override
     {
-        int fd = ::open(path.c_str(), (readOnly ? O_RDONLY : O_RDWR) | O_CLOEXEC);
-        if (fd < 0) {
-            if (errno == ENOENT || errno == ENOTDIR || errno == EISDIR || path.empty())
-                throw jetError(kErrFileNotFound, path);
-            throw jetError(kErrCannotOpen, path);
-        }
-        if (::flock(fd, (options ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0) {
-            ::close(fd);
-            throw jetError(kErrCannotOpen, path);
-        }
         auto db = std::make_shared<DatabaseState>();
         db->path = path;
         try {
-            db->store = std::make_unique<FilePageStore>(fd, path, readOnly);
+            db->store = openFileStore(path, options, readOnly);
             checkDatabase(*db->store, connect);
         } catch (const FormatError&) {
             throw jetError(kErrUnrecognizedFormat, path);

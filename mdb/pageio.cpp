@@ -4,11 +4,8 @@
 #include "mdb/errors.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <cstring>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace mdb {
 
@@ -51,84 +48,6 @@ void MemoryPageStore::writePage(uint32_t page, std::span<const uint8_t> data)
               m_bytes.begin() + static_cast<std::ptrdiff_t>(page * kPageSize));
     if (m_onWrite)
         m_onWrite(m_bytes);
-}
-
-FilePageStore::FilePageStore(int fd, std::string path, bool readOnly)
-    : m_fd(fd), m_path(std::move(path)), m_readOnly(readOnly)
-{
-    struct stat st {};
-    if (fstat(m_fd, &st) != 0) {
-        ::close(m_fd);
-        throw jetError(kErrDiskIoRead);
-    }
-    if (st.st_size % static_cast<off_t>(kPageSize) != 0 ||
-        st.st_size / static_cast<off_t>(kPageSize) > INT32_MAX / static_cast<off_t>(kPageSize)) {
-        ::close(m_fd);
-        throw FormatError("file size is not a whole number of pages");
-    }
-    m_pageCount = static_cast<uint32_t>(st.st_size / static_cast<off_t>(kPageSize));
-}
-
-FilePageStore::~FilePageStore()
-{
-    ::close(m_fd);
-}
-
-void FilePageStore::readPage(uint32_t page, std::span<uint8_t> out) const
-{
-    if (page >= m_pageCount || out.size() != kPageSize)
-        throw FormatError("page " + std::to_string(page) + " is beyond the end of the file");
-    std::size_t done = 0;
-    while (done < kPageSize) {
-        ssize_t n = ::pread(m_fd,
-                            out.data() + done,
-                            kPageSize - done,
-                            static_cast<off_t>(page) * static_cast<off_t>(kPageSize) +
-                                static_cast<off_t>(done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            throw jetError(kErrDiskIoRead);
-        done += static_cast<std::size_t>(n);
-    }
-}
-
-void FilePageStore::writePage(uint32_t page, std::span<const uint8_t> data)
-{
-    if (m_readOnly)
-        throw jetError(kErrReadOnly);
-    if (page > m_pageCount || data.size() != kPageSize)
-        throw FormatError("write of page " + std::to_string(page) + " leaves a hole");
-    std::size_t done = 0;
-    while (done < kPageSize) {
-        ssize_t n = ::pwrite(m_fd,
-                             data.data() + done,
-                             kPageSize - done,
-                             static_cast<off_t>(page) * static_cast<off_t>(kPageSize) +
-                                 static_cast<off_t>(done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0 || n == 0) {
-            int e = n < 0 ? errno : ENOSPC;
-            // A half-appended page would break the whole-pages rule for the
-            // next open; cut it off again.
-            if (page == m_pageCount) {
-                [[maybe_unused]] int rc =
-                    ftruncate(m_fd, static_cast<off_t>(page) * static_cast<off_t>(kPageSize));
-            }
-            throw jetError(e == ENOSPC || e == EDQUOT || e == EFBIG ? kErrDiskFull
-                                                                    : kErrDiskIoWrite);
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    if (page == m_pageCount)
-        ++m_pageCount;
-}
-
-void FilePageStore::sync()
-{
-    if (!m_readOnly && ::fsync(m_fd) != 0)
-        throw jetError(errno == ENOSPC ? kErrDiskFull : kErrDiskIoWrite);
 }
 
 void rc4Xor(std::span<const uint8_t> key, std::span<uint8_t> data)

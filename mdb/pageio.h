@@ -1,5 +1,6 @@
 // Page I/O: the only code that reads or writes the bytes of a database,
-// either a file (pread/pwrite) or an in-memory buffer for tests. Also the
+// either a file (filestore.cpp with pread/pwrite, filestore_win32.cpp with
+// positioned ReadFile/WriteFile) or an in-memory buffer for tests. Also the
 // obfuscation of the header page, which every Jet 4 file carries.
 #pragma once
 
@@ -7,11 +8,19 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
 
 namespace mdb {
+
+// An open file as the system hands it out.
+#ifdef _WIN32
+using NativeFile = void*; // HANDLE
+#else
+using NativeFile = int; // descriptor
+#endif
 
 class PageStore {
 public:
@@ -52,8 +61,8 @@ private:
 
 class FilePageStore : public PageStore {
 public:
-    // Takes ownership of fd. The size must be a whole number of pages.
-    FilePageStore(int fd, std::string path, bool readOnly);
+    // Takes ownership of file. The size must be a whole number of pages.
+    FilePageStore(NativeFile file, std::string path, bool readOnly);
     ~FilePageStore() override;
     FilePageStore(const FilePageStore&) = delete;
     FilePageStore& operator=(const FilePageStore&) = delete;
@@ -65,11 +74,18 @@ public:
     bool readOnly() const override { return m_readOnly; }
 
 private:
-    int m_fd;
+    NativeFile m_file;
     std::string m_path;
     bool m_readOnly;
     uint32_t m_pageCount = 0;
 };
+
+// Opens an existing database file and holds a lock on it while the store
+// lives: an exclusive one keeps every other opener out, a shared one only
+// exclusive openers. Error 3024 when nothing or a folder is at `path`, 3051
+// when the file is held or cannot be opened; FormatError as the constructor.
+std::unique_ptr<FilePageStore>
+openFileStore(const std::string& path, bool exclusive, bool readOnly);
 
 // RC4 (key scheduling, then keystream XORed over data).
 void rc4Xor(std::span<const uint8_t> key, std::span<uint8_t> data);

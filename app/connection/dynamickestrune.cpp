@@ -1,12 +1,10 @@
 #include "connection/dynamickestrune.h"
 
+#include "connection/kestruneloader.h"
+
 #include <kestrune.h>
 
-#include <dlfcn.h>
-
-#include <filesystem>
 #include <string>
-#include <system_error>
 #include <utility>
 
 // Function pointer types taken from the library's own header, so a change of
@@ -39,51 +37,9 @@ DynamicKestrune::DynamicKestrune(std::string libraryName)
 // outlive any one binding object.
 DynamicKestrune::~DynamicKestrune() = default;
 
-namespace {
-
-// dlopen honours the RUNPATH of its caller; when a sanitizer runtime
-// intercepts dlopen the caller is that runtime, and $ORIGIN is lost. The
-// executable's own folder is where $ORIGIN points, so look there directly.
-void* openBesideExecutable(const std::string& name)
-{
-    if (name.find('/') != std::string::npos)
-        return nullptr;
-    std::error_code error;
-    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (error)
-        return nullptr;
-    void* handle = dlopen((exe.parent_path() / name).c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!handle)
-        dlerror();
-    return handle;
-}
-
-} // namespace
-
 void* DynamicKestrune::bind(const char* exportName)
 {
-    // Each export opens the library itself at its first call; dlopen counts
-    // references, so all of them share the one loaded copy and its port.
-    void* handle = dlopen(m_libraryName.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!handle) {
-        const char* why = dlerror();
-        const std::string reason = why ? why : "unknown reason";
-        handle = openBesideExecutable(m_libraryName);
-        if (!handle)
-            throw BindError("Cannot load the library " + m_libraryName + " for " + exportName +
-                            ": " + reason);
-    }
-    dlerror();
-    void* symbol = dlsym(handle, exportName);
-    if (!symbol) {
-        // Copy the reason first: dlclose frees the loader's error text.
-        const char* why = dlerror();
-        const std::string reason = why ? why : "null entry";
-        dlclose(handle);
-        throw BindError("Export " + std::string(exportName) + " not found in " + m_libraryName +
-                        ": " + reason);
-    }
-    return symbol;
+    return kestruneloader::findExport(m_libraryName, exportName);
 }
 
 template <class Fn> Fn DynamicKestrune::entry(Fn& slot, const char* exportName)

@@ -1,5 +1,6 @@
-// The production KestruneApi: libkestrune.so bound by name at run time, each
-// export looked up at its own first call, as the program has always bound it.
+// The production KestruneApi: libkestrune.so (kestrune.dll on Windows) bound
+// by name at run time, each export looked up at its own first call, as the
+// program has always bound it.
 #pragma once
 
 #include "core/kestruneapi.h"
@@ -7,11 +8,17 @@
 #include <memory>
 #include <string>
 
+#ifdef _WIN32
+inline constexpr const char* kKestruneLibraryName = "kestrune.dll";
+#else
+inline constexpr const char* kKestruneLibraryName = "libkestrune.so";
+#endif
+
 class DynamicKestrune : public KestruneApi {
 public:
-    // libraryName is what dlopen receives; the RUNPATH $ORIGIN of the program
-    // makes the plain file name find the library beside the executable.
-    explicit DynamicKestrune(std::string libraryName = "libkestrune.so");
+    // libraryName is what the system's loader receives (kestruneloader.h); a
+    // plain file name finds the library beside the executable.
+    explicit DynamicKestrune(std::string libraryName = kKestruneLibraryName);
     ~DynamicKestrune() override;
     DynamicKestrune(const DynamicKestrune&) = delete;
     DynamicKestrune& operator=(const DynamicKestrune&) = delete;
@@ -49,6 +56,7 @@ private:
     std::unique_ptr<Entries> m_entries;
 };
 
-// The production binding: dlopen("libkestrune.so") at the first call of each
-// export, dlsym by export name; a failure throws BindError from that call.
+// The production binding: the library loaded at the first call of each
+// export and the export found by name; a failure throws BindError from that
+// call.
 KestruneApi& dynamicKestrune();

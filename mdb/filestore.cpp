@@ -1,0 +1,111 @@
+// Database files on POSIX systems: whole pages with pread/pwrite, fsync, and
+// an advisory flock for as long as the file is open.
+#include "mdb/pageio.h"
+
+#include "mdb/bytes.h"
+#include "mdb/errors.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace mdb {
+
+using namespace jet4;
+
+FilePageStore::FilePageStore(NativeFile file, std::string path, bool readOnly)
+    : m_file(file), m_path(std::move(path)), m_readOnly(readOnly)
+{
+    struct stat st {};
+    if (fstat(m_file, &st) != 0) {
+        ::close(m_file);
+        throw jetError(kErrDiskIoRead);
+    }
+    if (st.st_size % static_cast<off_t>(kPageSize) != 0 ||
+        st.st_size / static_cast<off_t>(kPageSize) > INT32_MAX / static_cast<off_t>(kPageSize)) {
+        ::close(m_file);
+        throw FormatError("file size is not a whole number of pages");
+    }
+    m_pageCount = static_cast<uint32_t>(st.st_size / static_cast<off_t>(kPageSize));
+}
+
+FilePageStore::~FilePageStore()
+{
+    ::close(m_file);
+}
+
+void FilePageStore::readPage(uint32_t page, std::span<uint8_t> out) const
+{
+    if (page >= m_pageCount || out.size() != kPageSize)
+        throw FormatError("page " + std::to_string(page) + " is beyond the end of the file");
+    std::size_t done = 0;
+    while (done < kPageSize) {
+        ssize_t n = ::pread(m_file,
+                            out.data() + done,
+                            kPageSize - done,
+                            static_cast<off_t>(page) * static_cast<off_t>(kPageSize) +
+                                static_cast<off_t>(done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            throw jetError(kErrDiskIoRead);
+        done += static_cast<std::size_t>(n);
+    }
+}
+
+void FilePageStore::writePage(uint32_t page, std::span<const uint8_t> data)
+{
+    if (m_readOnly)
+        throw jetError(kErrReadOnly);
+    if (page > m_pageCount || data.size() != kPageSize)
+        throw FormatError("write of page " + std::to_string(page) + " leaves a hole");
+    std::size_t done = 0;
+    while (done < kPageSize) {
+        ssize_t n = ::pwrite(m_file,
+                             data.data() + done,
+                             kPageSize - done,
+                             static_cast<off_t>(page) * static_cast<off_t>(kPageSize) +
+                                 static_cast<off_t>(done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 || n == 0) {
+            int e = n < 0 ? errno : ENOSPC;
+            // A half-appended page would break the whole-pages rule for the
+            // next open; cut it off again.
+            if (page == m_pageCount) {
+                [[maybe_unused]] int rc =
+                    ftruncate(m_file, static_cast<off_t>(page) * static_cast<off_t>(kPageSize));
+            }
+            throw jetError(e == ENOSPC || e == EDQUOT || e == EFBIG ? kErrDiskFull
+                                                                    : kErrDiskIoWrite);
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    if (page == m_pageCount)
+        ++m_pageCount;
+}
+
+void FilePageStore::sync()
+{
+    if (!m_readOnly && ::fsync(m_file) != 0)
+        throw jetError(errno == ENOSPC ? kErrDiskFull : kErrDiskIoWrite);
+}
+
+std::unique_ptr<FilePageStore> openFileStore(const std::string& path, bool exclusive, bool readOnly)
+{
+    int fd = ::open(path.c_str(), (readOnly ? O_RDONLY : O_RDWR) | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT || errno == ENOTDIR || errno == EISDIR || path.empty())
+            throw jetError(kErrFileNotFound, path);
+        throw jetError(kErrCannotOpen, path);
+    }
+    if (::flock(fd, (exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0) {
+        ::close(fd);
+        throw jetError(kErrCannotOpen, path);
+    }
+    return std::make_unique<FilePageStore>(fd, path, readOnly);
+}
+
+} // namespace mdb
