@@ -22,6 +22,11 @@ configure_file(${CMAKE_CURRENT_LIST_DIR}/wine-run.sh.in ${CMAKE_BINARY_DIR}/wine
 # ctest puts this before every test command that is one of our programs.
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/wine-run.sh)
 
+# What stays Linux-built comes from the Linux build: the simulator, the
+# templates of the generator, and the programs that check written files.
+set(LOGQVR_LINUX_BUILD ${PROJECT_SOURCE_DIR}/build CACHE PATH
+    "The Linux build whose simulator, templates and checkers the Windows tests use")
+
 # Registers a GoogleTest program, run under Wine. It is judged by what it
 # printed: a Windows program that Wine could not start may still exit 0.
 function(logqvr_add_wine_gtest target)

@@ -44,8 +44,13 @@ void writeResetLogRow(mdb::Recordset& rs, const ResetLogRow& r)
     rs.Fields("Reset Point") = r.resetPoint;
     rs.Fields("Integrity Check") = r.integrityCheck;
     rs.Fields("Global Token") = r.globalToken;
-    for (std::size_t n = 0; n < r.contador.size(); ++n)
-        rs.Fields("Contador_" + std::to_string(n)) = r.contador[n];
+    // The name is appended in two steps: GCC 12 at -O3 for 32-bit x86 takes
+    // "Contador_" + to_string(n) for overlapping copies (-Wrestrict).
+    for (std::size_t n = 0; n < r.contador.size(); ++n) {
+        std::string name = "Contador_";
+        name += std::to_string(n);
+        rs.Fields(name) = r.contador[n];
+    }
     rs.Fields("INTCON1") = r.intcon1;
     rs.Fields("PC") = r.pc;
     rs.Fields("W15") = r.w15;
