@@ -3,9 +3,10 @@
 # builds there: build-windows/ for x86-64, build-windows32/ for 32-bit x86.
 # kestrune.dll lands in each folder's bin/.
 #   scripts/build-windows.sh          install what is missing, build both
-#   scripts/build-windows.sh --test   then run their tests under Wine; the
-#                                     tests against the simulator take qvr-sim
-#                                     from the Linux build in build/
+#   scripts/build-windows.sh --test   then run their tests under Wine; they
+#                                     take from the Linux build in build/ what
+#                                     stays Linux-built: qvr-sim, the templates,
+#                                     and the checkers of the files they write
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -41,19 +42,20 @@ build() {
     local dir=$1 arch=$2
     cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
         -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-$arch.cmake" \
-        -DLOGQVR_QVR_SIM="$root/build/bin/qvr-sim" >/dev/null
+        -DLOGQVR_QVR_SIM="$root/build/bin/qvr-sim" -DLOGQVR_LINUX_BUILD="$root/build" >/dev/null
     cmake --build "$dir" -j"$jobs"
 }
 build build-windows x86_64
 build build-windows32 i686
 [ $run_tests -eq 1 ] || exit 0
 
-# The simulator runs on Linux: reuse the Linux build, set up as test.sh does.
+# The simulator, the template generator and the file checkers run on Linux:
+# reuse the Linux build, set up as test.sh does.
 if [ ! -f build/build.ninja ]; then
     scripts/deps.sh
     cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 fi
-cmake --build build -j"$jobs" --target qvr-sim
+cmake --build build -j"$jobs" --target qvr-sim logqvr_templates mdbcheck logexport_rowcheck
 
 for dir in build-windows build-windows32; do
     echo "== Windows tests under Wine: $dir =="
