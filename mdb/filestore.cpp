@@ -2,7 +2,6 @@
 // an advisory flock for as long as the file is open.
 #include "mdb/pageio.h"
 
-#include "mdb/bytes.h"
 #include "mdb/errors.h"
 
 #include <cerrno>
@@ -15,31 +14,21 @@ namespace mdb {
 
 using namespace jet4;
 
-FilePageStore::FilePageStore(NativeFile file, std::string path, bool readOnly)
-    : m_file(file), m_path(std::move(path)), m_readOnly(readOnly)
+int64_t FilePageStore::fileSize() const
 {
     struct stat st {};
-    if (fstat(m_file, &st) != 0) {
-        ::close(m_file);
+    if (fstat(m_file, &st) != 0)
         throw jetError(kErrDiskIoRead);
-    }
-    if (st.st_size % static_cast<off_t>(kPageSize) != 0 ||
-        st.st_size / static_cast<off_t>(kPageSize) > INT32_MAX / static_cast<off_t>(kPageSize)) {
-        ::close(m_file);
-        throw FormatError("file size is not a whole number of pages");
-    }
-    m_pageCount = static_cast<uint32_t>(st.st_size / static_cast<off_t>(kPageSize));
+    return st.st_size;
 }
 
-FilePageStore::~FilePageStore()
+void FilePageStore::closeFile() noexcept
 {
     ::close(m_file);
 }
 
-void FilePageStore::readPage(uint32_t page, std::span<uint8_t> out) const
+void FilePageStore::readWhole(uint32_t page, std::span<uint8_t> out) const
 {
-    if (page >= m_pageCount || out.size() != kPageSize)
-        throw FormatError("page " + std::to_string(page) + " is beyond the end of the file");
     std::size_t done = 0;
     while (done < kPageSize) {
         ssize_t n = ::pread(m_file,
@@ -55,12 +44,8 @@ void FilePageStore::readPage(uint32_t page, std::span<uint8_t> out) const
     }
 }
 
-void FilePageStore::writePage(uint32_t page, std::span<const uint8_t> data)
+void FilePageStore::writeWhole(uint32_t page, std::span<const uint8_t> data)
 {
-    if (m_readOnly)
-        throw jetError(kErrReadOnly);
-    if (page > m_pageCount || data.size() != kPageSize)
-        throw FormatError("write of page " + std::to_string(page) + " leaves a hole");
     std::size_t done = 0;
     while (done < kPageSize) {
         ssize_t n = ::pwrite(m_file,
@@ -83,13 +68,11 @@ void FilePageStore::writePage(uint32_t page, std::span<const uint8_t> data)
         }
         done += static_cast<std::size_t>(n);
     }
-    if (page == m_pageCount)
-        ++m_pageCount;
 }
 
-void FilePageStore::sync()
+void FilePageStore::flush()
 {
-    if (!m_readOnly && ::fsync(m_file) != 0)
+    if (::fsync(m_file) != 0)
         throw jetError(errno == ENOSPC ? kErrDiskFull : kErrDiskIoWrite);
 }
 

@@ -3,7 +3,6 @@
 // the open's share mode as the lock.
 #include "mdb/pageio.h"
 
-#include "mdb/bytes.h"
 #include "mdb/errors.h"
 #include "mdb/win32file.h"
 #include "win32/widetext.h"
@@ -32,31 +31,21 @@ OVERLAPPED at(uint32_t page, std::size_t done)
 
 } // namespace
 
-FilePageStore::FilePageStore(NativeFile file, std::string path, bool readOnly)
-    : m_file(file), m_path(std::move(path)), m_readOnly(readOnly)
+int64_t FilePageStore::fileSize() const
 {
     LARGE_INTEGER size{};
-    if (!GetFileSizeEx(handleOf(m_file), &size)) {
-        CloseHandle(handleOf(m_file));
+    if (!GetFileSizeEx(handleOf(m_file), &size))
         throw jetError(kErrDiskIoRead);
-    }
-    const auto pageSize = static_cast<LONGLONG>(kPageSize);
-    if (size.QuadPart % pageSize != 0 || size.QuadPart / pageSize > INT32_MAX / pageSize) {
-        CloseHandle(handleOf(m_file));
-        throw FormatError("file size is not a whole number of pages");
-    }
-    m_pageCount = static_cast<uint32_t>(size.QuadPart / pageSize);
+    return size.QuadPart;
 }
 
-FilePageStore::~FilePageStore()
+void FilePageStore::closeFile() noexcept
 {
     CloseHandle(handleOf(m_file));
 }
 
-void FilePageStore::readPage(uint32_t page, std::span<uint8_t> out) const
+void FilePageStore::readWhole(uint32_t page, std::span<uint8_t> out) const
 {
-    if (page >= m_pageCount || out.size() != kPageSize)
-        throw FormatError("page " + std::to_string(page) + " is beyond the end of the file");
     std::size_t done = 0;
     while (done < kPageSize) {
         OVERLAPPED where = at(page, done);
@@ -72,12 +61,8 @@ void FilePageStore::readPage(uint32_t page, std::span<uint8_t> out) const
     }
 }
 
-void FilePageStore::writePage(uint32_t page, std::span<const uint8_t> data)
+void FilePageStore::writeWhole(uint32_t page, std::span<const uint8_t> data)
 {
-    if (m_readOnly)
-        throw jetError(kErrReadOnly);
-    if (page > m_pageCount || data.size() != kPageSize)
-        throw FormatError("write of page " + std::to_string(page) + " leaves a hole");
     std::size_t done = 0;
     while (done < kPageSize) {
         OVERLAPPED where = at(page, done);
@@ -101,13 +86,11 @@ void FilePageStore::writePage(uint32_t page, std::span<const uint8_t> data)
         }
         done += n;
     }
-    if (page == m_pageCount)
-        ++m_pageCount;
 }
 
-void FilePageStore::sync()
+void FilePageStore::flush()
 {
-    if (!m_readOnly && !FlushFileBuffers(handleOf(m_file)))
+    if (!FlushFileBuffers(handleOf(m_file)))
         throw win32file::writeError(GetLastError());
 }
 

@@ -50,6 +50,53 @@ void MemoryPageStore::writePage(uint32_t page, std::span<const uint8_t> data)
         m_onWrite(m_bytes);
 }
 
+FilePageStore::FilePageStore(NativeFile file, std::string path, bool readOnly)
+    : m_file(file), m_path(std::move(path)), m_readOnly(readOnly)
+{
+    int64_t size = 0;
+    try {
+        size = fileSize();
+    } catch (...) {
+        closeFile();
+        throw;
+    }
+    const auto pageSize = static_cast<int64_t>(kPageSize);
+    if (size % pageSize != 0 || size / pageSize > INT32_MAX / pageSize) {
+        closeFile();
+        throw FormatError("file size is not a whole number of pages");
+    }
+    m_pageCount = static_cast<uint32_t>(size / pageSize);
+}
+
+FilePageStore::~FilePageStore()
+{
+    closeFile();
+}
+
+void FilePageStore::readPage(uint32_t page, std::span<uint8_t> out) const
+{
+    if (page >= m_pageCount || out.size() != kPageSize)
+        throw FormatError("page " + std::to_string(page) + " is beyond the end of the file");
+    readWhole(page, out);
+}
+
+void FilePageStore::writePage(uint32_t page, std::span<const uint8_t> data)
+{
+    if (m_readOnly)
+        throw jetError(kErrReadOnly);
+    if (page > m_pageCount || data.size() != kPageSize)
+        throw FormatError("write of page " + std::to_string(page) + " leaves a hole");
+    writeWhole(page, data);
+    if (page == m_pageCount)
+        ++m_pageCount;
+}
+
+void FilePageStore::sync()
+{
+    if (!m_readOnly)
+        flush();
+}
+
 void rc4Xor(std::span<const uint8_t> key, std::span<uint8_t> data)
 {
     uint8_t s[256];

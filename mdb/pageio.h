@@ -74,6 +74,14 @@ public:
     bool readOnly() const override { return m_readOnly; }
 
 private:
+    // The system's part (filestore.cpp, filestore_win32.cpp). A failed write
+    // raises Jet's error after cutting off a page it half appended.
+    int64_t fileSize() const;
+    void readWhole(uint32_t page, std::span<uint8_t> out) const;
+    void writeWhole(uint32_t page, std::span<const uint8_t> data);
+    void flush();
+    void closeFile() noexcept;
+
     NativeFile m_file;
     std::string m_path;
     bool m_readOnly;

@@ -4,22 +4,10 @@
 #include "mdb/dao.h"
 #include "winfiles.h"
 
-#include <functional>
-
 using namespace mdb;
 using wintest::Bytes;
 
 namespace {
-
-int errorNumber(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const Error& e) {
-        return e.number();
-    }
-    return 0;
-}
 
 class WindowsCopy : public ::testing::Test {
 protected:
@@ -51,9 +39,10 @@ TEST_F(WindowsCopy, FailuresKeepTheOldFileAndLeaveNoTemporary)
 {
     const std::string target = m_out.file("kept.mdb");
     wintest::writeFile(target, Bytes(10, 'x'));
-    EXPECT_EQ(errorNumber([&] { copyDatabase(m_source.file("gone.mdb"), target); }), 3024);
-    EXPECT_EQ(errorNumber([&] { copyDatabase(m_template, m_out.file("nope\\x.mdb")); }), 3044);
-    EXPECT_EQ(errorNumber([&] { copyDatabase(m_template, m_out.path()); }), 3044);
+    EXPECT_EQ(wintest::jetErrorOf([&] { copyDatabase(m_source.file("gone.mdb"), target); }), 3024);
+    EXPECT_EQ(wintest::jetErrorOf([&] { copyDatabase(m_template, m_out.file("nope\\x.mdb")); }),
+              3044);
+    EXPECT_EQ(wintest::jetErrorOf([&] { copyDatabase(m_template, m_out.path()); }), 3044);
     // A destination another program holds open is not replaced under it.
     HANDLE held = CreateFileW(win32::widen(target).c_str(),
                               GENERIC_READ,
@@ -63,12 +52,12 @@ TEST_F(WindowsCopy, FailuresKeepTheOldFileAndLeaveNoTemporary)
                               0,
                               nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(errorNumber([&] { copyDatabase(m_template, target); }), 3051);
+    EXPECT_EQ(wintest::jetErrorOf([&] { copyDatabase(m_template, target); }), 3051);
     CloseHandle(held);
     // Nor is a template copied while someone may be writing it.
     {
         auto db = dbEngine().OpenDatabase(m_template, false, false, ";PWD=");
-        EXPECT_EQ(errorNumber([&] { copyDatabase(m_template, target); }), 3051);
+        EXPECT_EQ(wintest::jetErrorOf([&] { copyDatabase(m_template, target); }), 3051);
     }
     EXPECT_EQ(wintest::readFile(target), Bytes(10, 'x'));
     EXPECT_EQ(wintest::entries(m_out.path()), std::vector<std::wstring>{L"kept.mdb"});
@@ -87,7 +76,8 @@ TEST_F(WindowsCopy, NamesBeyondAsciiReachTheDiskUnchanged)
               (std::vector<std::wstring>{L"LOG_RESET_QVR_END1.mdb", L"Reset \u00e7\u00e3o.mdb"}));
     EXPECT_EQ(wintest::readFile(folder + "\\Reset \xC3\xA7\xC3\xA3o.mdb"),
               wintest::readFile(m_template));
-    EXPECT_EQ(errorNumber([&] { copyDatabase(m_template, folder + "\\bad \xC3.mdb"); }), 3044);
+    EXPECT_EQ(wintest::jetErrorOf([&] { copyDatabase(m_template, folder + "\\bad \xC3.mdb"); }),
+              3044);
 }
 
 // The id of a process that has exited and is no longer referenced.

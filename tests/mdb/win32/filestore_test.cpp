@@ -5,22 +5,10 @@
 #include "mdb/pageio.h"
 #include "winfiles.h"
 
-#include <functional>
-
 using namespace mdb;
 using wintest::Bytes;
 
 namespace {
-
-int errorNumber(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const Error& e) {
-        return e.number();
-    }
-    return 0;
-}
 
 std::string linuxTemplate(const char* name)
 {
@@ -72,7 +60,7 @@ TEST(WindowsFileStore, PagesLandAtTheirOffsets)
     EXPECT_EQ(Bytes(file.begin() + 8192, file.end()), pattern(2));
 
     FilePageStore readOnly(openRaw(path, GENERIC_READ), path, true);
-    EXPECT_EQ(errorNumber([&] { readOnly.writePage(0, pattern(3)); }), 3027);
+    EXPECT_EQ(wintest::jetErrorOf([&] { readOnly.writePage(0, pattern(3)); }), 3027);
 }
 
 // Wine passes a write to Linux's /dev/full through, which fails as a full disk.
@@ -85,7 +73,7 @@ TEST(WindowsFileStore, FullDiskIsJetsDiskFull)
     ASSERT_NE(full, INVALID_HANDLE_VALUE);
     FilePageStore store(full, path, false);
     ASSERT_EQ(store.pageCount(), 0u);
-    EXPECT_EQ(errorNumber([&] { store.writePage(0, pattern(0)); }), 3026);
+    EXPECT_EQ(wintest::jetErrorOf([&] { store.writePage(0, pattern(0)); }), 3026);
     EXPECT_EQ(store.pageCount(), 0u);
 }
 
@@ -105,7 +93,7 @@ protected:
     }
     int openError(bool exclusive = false, bool readOnly = false)
     {
-        return errorNumber([&] { open(exclusive, readOnly); });
+        return wintest::jetErrorOf([&] { open(exclusive, readOnly); });
     }
     wintest::TempFolder m_dir;
     std::string m_path;
@@ -118,13 +106,15 @@ TEST_F(WindowsOpen, PathsThatNameNoFileAre3024)
                                     m_dir.path(),
                                     std::string(),
                                     std::string("C:\\bad<name>.mdb")}) {
-        EXPECT_EQ(errorNumber([&] { dbEngine().OpenDatabase(path, false, false, ";PWD="); }), 3024)
+        EXPECT_EQ(
+            wintest::jetErrorOf([&] { dbEngine().OpenDatabase(path, false, false, ";PWD="); }),
+            3024)
             << path;
     }
     wintest::writeFile(m_dir.file("odd.mdb"), Bytes(3 * 4096 + 1, 0));
-    EXPECT_EQ(
-        errorNumber([&] { dbEngine().OpenDatabase(m_dir.file("odd.mdb"), false, false, ""); }),
-        3343);
+    EXPECT_EQ(wintest::jetErrorOf(
+                  [&] { dbEngine().OpenDatabase(m_dir.file("odd.mdb"), false, false, ""); }),
+              3343);
 }
 
 // Jet's rule, kept by share modes: shared opens go together, an exclusive
@@ -137,7 +127,7 @@ TEST_F(WindowsOpen, ExclusiveAndSharedOpensExcludeEachOther)
         EXPECT_EQ(openError(true), 3051);
         auto rs = readOnly->OpenRecordset("LOG");
         rs->AddNew();
-        EXPECT_EQ(errorNumber([&] { rs->Update(); }), 3027);
+        EXPECT_EQ(wintest::jetErrorOf([&] { rs->Update(); }), 3027);
         // Held open, the template can be neither removed nor renamed.
         EXPECT_FALSE(DeleteFileW(win32::widen(m_path).c_str()));
         EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));

@@ -1,7 +1,9 @@
 // Scratch folders and whole files through the wide Win32 functions, for the
-// Windows tests, and the Linux build's files as Wine shows them.
+// Windows tests, the Linux build's files as Wine shows them, and the Jet
+// number of an engine error.
 #pragma once
 
+#include "mdb/errors.h"
 #include "win32/widetext.h"
 
 #define WIN32_LEAN_AND_MEAN
@@ -12,6 +14,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -25,6 +28,17 @@ inline std::string fromLinux(std::string path)
 {
     std::replace(path.begin(), path.end(), '/', '\\');
     return "Z:" + path;
+}
+
+// The number of the engine error `f` raises; 0 when it raises none.
+inline int jetErrorOf(const std::function<void()>& f)
+{
+    try {
+        f();
+    } catch (const mdb::Error& e) {
+        return e.number();
+    }
+    return 0;
 }
 
 inline bool underWine()
