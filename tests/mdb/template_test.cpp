@@ -111,7 +111,10 @@ TEST_F(GeneratedTemplate, CatalogIndexesListLogBesideJetsEntries)
     for (const auto& c : cases) {
         auto expected = leafEntries(mdbtest::page(m_jet, c.page));
         expected.insert(expected.end(), c.added.begin(), c.added.end());
-        std::sort(expected.begin(), expected.end());
+        // The order spelled out: GCC 12 at -O3 misreads the bounds of std::vector's own <=>.
+        std::sort(expected.begin(), expected.end(), [](const auto& a, const auto& b) {
+            return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end());
+        });
         EXPECT_EQ(leafEntries(mdbtest::page(m_ours, c.page)), expected) << "page " << c.page;
         EXPECT_EQ(get32(mdbtest::page(m_ours, c.page), 4), get32(mdbtest::page(m_jet, c.page), 4));
     }
