@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <utility>
 
 using namespace mdb;
 
@@ -43,9 +44,8 @@ class GeneratedTemplate : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        m_jet = mdbtest::readBytes(mdbtest::referencePath("emptyJet4.mdb"));
-        if (m_jet.empty())
-            GTEST_SKIP() << "emptyJet4.mdb not available";
+        LOAD_REFERENCE(jet, "emptyJet4.mdb");
+        m_jet = std::move(jet);
         m_ours = mdbgen::buildTemplate(mdbgen::dataLogColumns());
     }
     std::vector<uint8_t> m_jet;
@@ -159,8 +159,6 @@ TEST_F(GeneratedTemplate, SystemDefinitionsAgreeApartFromJunk)
 
 TEST(GeneratedTemplateReaders, MdbtoolsReadsBothTemplates)
 {
-    if (::access(LOGQVR_MDB_EXPORT, X_OK) != 0)
-        GTEST_SKIP() << "mdb-export not installed";
     mdbtest::TempDir dir;
     struct {
         std::span<const mdbgen::LogColumn> columns;

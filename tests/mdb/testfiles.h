@@ -2,6 +2,8 @@
 // whole-file reads and writes.
 #pragma once
 
+#include "referencemdb.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -16,7 +18,7 @@ namespace mdbtest {
 
 inline std::string referencePath(const std::string& name)
 {
-    return std::string(LOGQVR_REFERENCE_MDB_DIR) + "/" + name;
+    return refmdb::path(name);
 }
 
 inline std::vector<uint8_t> readBytes(const std::string& path)
@@ -34,9 +36,9 @@ inline void writeBytes(const std::string& path, const std::vector<uint8_t>& byte
 
 // Reads a reference file, or skips the test when the folder is not there.
 #define LOAD_REFERENCE(var, name)                                                                  \
+    LOGQVR_NEEDS_REFERENCE_MDB();                                                                  \
     std::vector<uint8_t> var = mdbtest::readBytes(mdbtest::referencePath(name));                   \
-    if (var.empty())                                                                               \
-    GTEST_SKIP() << "reference file " << name << " not available"
+    ASSERT_FALSE(var.empty()) << mdbtest::referencePath(name) << " is missing or empty"
 
 inline std::span<const uint8_t> page(const std::vector<uint8_t>& file, uint32_t number)
 {
