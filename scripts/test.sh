@@ -48,8 +48,8 @@ if [ "${LOGQVR_SKIP_SANITIZERS:-0}" != 1 ]; then
     compiler=$(sed -n 's/^CMAKE_CXX_COMPILER:[A-Z]*=//p' build-asan/CMakeCache.txt)
     detect_leaks=1
     if ! lsan_finds_leaks "$compiler"; then
-        echo "LeakSanitizer does not work on this machine (it needs ptrace):" \
-            "the leak checks are NOT run, only memory errors and undefined behaviour."
+        echo "LeakSanitizer missed a deliberate leak here (it needs ptrace, which some" \
+            "containers forbid): leak checks are NOT run, only memory errors and undefined behaviour."
         detect_leaks=0
     fi
     # Qt keeps some allocations for the life of the process, so leaks are judged
