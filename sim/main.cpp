@@ -22,6 +22,7 @@ struct Options {
     long pointer = sim::kLogCapacity;
     long resetPointer = 1;
     std::optional<long> firmware, release, options;
+    long byteDelayUs = 0;
     std::vector<long> erased, badCrc;
 };
 
@@ -30,7 +31,8 @@ void usage()
     std::fprintf(stderr,
                  "usage: qvr-sim [--ports DIR] [--port N] [--slave A] [--pointer P]\n"
                  "               [--reset-pointer R] [--firmware V] [--release R] [--options O]\n"
-                 "               [--erased N,N,...] [--bad-crc N,N,...]\n");
+                 "               [--erased N,N,...] [--bad-crc N,N,...] [--byte-delay-us U]\n"
+                 "--byte-delay-us: wire time per byte; 1146 plays a 9600-baud line (11 bits)\n");
 }
 
 bool parseNumber(const char* text, long min, long max, long* out)
@@ -71,7 +73,8 @@ bool parseOptions(int argc, char** argv, Options* o)
                                                  {"--reset-pointer", 0, 65535},
                                                  {"--firmware", 0, 65535},
                                                  {"--release", 0, 65535},
-                                                 {"--options", 0, 65535}};
+                                                 {"--options", 0, 65535},
+                                                 {"--byte-delay-us", 0, 100000}};
     for (int i = 1; i < argc; i += 2) {
         const std::string name = argv[i];
         if (i + 1 >= argc) {
@@ -109,6 +112,8 @@ bool parseOptions(int argc, char** argv, Options* o)
                     o->firmware = v;
                 else if (name == "--release")
                     o->release = v;
+                else if (name == "--byte-delay-us")
+                    o->byteDelayUs = v;
                 else
                     o->options = v;
             }
@@ -141,6 +146,11 @@ void setUpDevice(sim::Simulator& device, const Options& o)
         for (long n : o.badCrc)
             s.records[static_cast<std::size_t>(n)][40] ^= 0x0101;
     });
+    if (o.byteDelayUs > 0) {
+        sim::Faults f;
+        f.byteDelayUs = static_cast<int>(o.byteDelayUs);
+        device.setFaults(f);
+    }
 }
 
 } // namespace

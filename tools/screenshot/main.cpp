@@ -32,6 +32,11 @@ public:
     {
         std::fprintf(stderr, "[%s] %s\n", title.c_str(), text.c_str());
     }
+    bool ask(const std::string& text, const std::string& title) override
+    {
+        std::fprintf(stderr, "[%s] %s Não\n", title.c_str(), text.c_str());
+        return false;
+    }
 };
 
 class NoFolders : public FolderPicker {
