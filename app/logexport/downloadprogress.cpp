@@ -28,12 +28,8 @@ void RemainingTime::recordDone(double elapsedSeconds)
     ++m_done;
     const double took = elapsedSeconds - m_lastElapsed;
     m_lastElapsed = elapsedSeconds;
-    if (m_done < kWarmUpRecords)
-        return;
-    if (m_done == kWarmUpRecords)
-        m_perRecord = elapsedSeconds / m_done;
-    else
-        m_perRecord += kSmoothing * (took - m_perRecord);
+    const double weight = std::max(1.0 / m_done, kSmoothing);
+    m_perRecord += weight * (took - m_perRecord);
 }
 
 std::optional<double> RemainingTime::secondsLeft() const

@@ -14,13 +14,15 @@ class FormView;
 struct FormValues;
 
 // Time left of a walk of known length, from how long its records took so
-// far. The time a record takes is smoothed exponentially, so that one slow
-// record (a retry, a time-out) moves the estimate only a little; nothing is
-// estimated before kWarmUpRecords records, whose mean seeds the smoothing.
+// far: their plain mean over the first 100 records, then a moving mean in
+// which each record weighs 1 %, so that one slow record (a retry, a time-out)
+// moves the estimate only a little while a line that slows down for good is
+// followed within a few hundred records. Nothing is estimated before
+// kWarmUpRecords records.
 class RemainingTime {
 public:
     static constexpr int kWarmUpRecords = 5;
-    static constexpr double kSmoothing = 0.05;
+    static constexpr double kSmoothing = 0.01;
 
     explicit RemainingTime(int total) : m_total(total) {}
     // One more record done, `elapsedSeconds` after the walk began.

@@ -11,7 +11,8 @@ namespace {
 struct EstimateCase {
     const char* name;
     int total;
-    std::vector<double> doneAt; // seconds since the start, one per record
+    int steadyRecords;            // first, this many records of a second each
+    std::vector<double> thenTook; // then records taking these many seconds
     std::optional<double> left;
 };
 
@@ -26,29 +27,34 @@ TEST_P(Estimate, FollowsTheSmoothedRecordTime)
 {
     const EstimateCase& c = GetParam();
     RemainingTime remaining(c.total);
-    for (double t : c.doneAt)
-        remaining.recordDone(t);
+    double elapsed = 0;
+    for (int i = 0; i < c.steadyRecords; ++i)
+        remaining.recordDone(elapsed += 1.0);
+    for (double took : c.thenTook)
+        remaining.recordDone(elapsed += took);
     ASSERT_EQ(remaining.secondsLeft().has_value(), c.left.has_value());
     if (c.left) {
-        EXPECT_NEAR(*remaining.secondsLeft(), *c.left, 1e-9);
+        EXPECT_NEAR(*remaining.secondsLeft(), *c.left, 1e-6);
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Rows,
     Estimate,
-    testing::Values(EstimateCase{"noneBeforeFiveRecords", 100, {1, 2, 3, 4}, std::nullopt},
-                    // The first five records give the mean: 95 left at 2 s each.
-                    EstimateCase{"meanOfTheFirstFive", 100, {1, 2, 6, 8, 10}, 190.0},
-                    // One record of 21 s after records of 1 s: 1 + 0.05 * (21 - 1) = 2 s a record.
-                    EstimateCase{"aSlowRecordMovesItALittle", 100, {1, 2, 3, 4, 5, 26}, 94 * 2.0},
-                    // After a slow one, each 1 s record takes back 5 % of the gap: 1 + 0.95 * 1.
-                    EstimateCase{"andItComesBack", 100, {1, 2, 3, 4, 5, 26, 27}, 93 * 1.95},
-                    EstimateCase{"nothingLeftAtTheEnd", 5, {1, 2, 3, 4, 5}, 0.0},
-                    EstimateCase{"steadyRateFallsByOneRecordEach",
-                                 10380,
-                                 {0.1, 0.2, 0.3, 0.4, 0.5, 0.6, 0.7},
-                                 10373 * 0.1}),
+    testing::Values(EstimateCase{"noneBeforeFiveRecords", 100, 4, {}, std::nullopt},
+                    // Few records: their mean, 2 s, for the 95 left.
+                    EstimateCase{"meanOfTheFirstRecords", 100, 0, {1, 1, 4, 2, 2}, 95 * 2.0},
+                    // After 200 records of 1 s, one of 21 s: 1 + 0.01 * (21 - 1) = 1.2 s a record.
+                    EstimateCase{"aSlowRecordMovesItALittle", 1000, 200, {21}, 799 * 1.2},
+                    // Each record of 1 s after it takes back 1 % of the gap.
+                    EstimateCase{"andItComesBack", 1000, 200, {21, 1}, 798 * (1.2 - 0.01 * 0.2)},
+                    // A line twice as slow for 100 records: 2 - 0.99^100.
+                    EstimateCase{"aSlowerLineIsFollowed",
+                                 1000,
+                                 200,
+                                 std::vector<double>(100, 2.0),
+                                 700 * (2 - 0.36603234127322950)},
+                    EstimateCase{"nothingLeftAtTheEnd", 5, 5, {}, 0.0}),
     [](const testing::TestParamInfo<EstimateCase>& info) { return std::string(info.param.name); });
 
 TEST(RemainingText, SecondsMinutesAndHoursRoundedUp)
