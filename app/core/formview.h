@@ -1,6 +1,7 @@
 // What the handlers see of frmMain: control texts, captions, enabled and checked
-// states, the baud-rate list position, the progress bar and the event yield. The Qt window
-// implements it over its widgets; tests implement it over plain values.
+// states, the baud-rate list position, the progress bar and the event yield.
+// The Qt window implements it over its widgets; tests implement it over plain
+// values.
 #pragma once
 
 #include <string>

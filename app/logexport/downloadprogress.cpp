@@ -55,8 +55,8 @@ std::string remainingText(std::optional<double> seconds)
     return text;
 }
 
-DownloadProgress::DownloadProgress(FormView& view, FormValues& values, SecondsClock now)
-    : m_view(view), m_values(values), m_now(now ? std::move(now) : steadySeconds)
+DownloadProgress::DownloadProgress(FormView& view, FormValues& values)
+    : m_view(view), m_values(values)
 {
 }
 
@@ -73,7 +73,7 @@ void DownloadProgress::begin(int total)
     m_done = 0;
     m_percentShown = -1;
     m_remaining = RemainingTime(total);
-    m_start = m_now();
+    m_start = steadySeconds();
     m_estimateShownAt.reset();
     m_estimateShown = remainingText(std::nullopt);
     showPercent();
@@ -84,7 +84,7 @@ void DownloadProgress::begin(int total)
 void DownloadProgress::recordDone()
 {
     ++m_done;
-    const double elapsed = m_now() - m_start;
+    const double elapsed = steadySeconds() - m_start;
     m_remaining.recordDone(elapsed);
     showPercent();
     showEstimate(elapsed);

@@ -6,7 +6,6 @@
 
 #include "core/controllercontext.h"
 
-#include <functional>
 #include <optional>
 #include <string>
 
@@ -46,9 +45,7 @@ std::string remainingText(std::optional<double> seconds);
 // most once a second, so a fast line pays nothing for them.
 class DownloadProgress {
 public:
-    using SecondsClock = std::function<double()>;
-    // `now` gives seconds on a steady clock; empty for the system's.
-    DownloadProgress(FormView& view, FormValues& values, SecondsClock now = {});
+    DownloadProgress(FormView& view, FormValues& values);
     // Ends a run still going (an error that skipped end()).
     ~DownloadProgress();
     DownloadProgress(const DownloadProgress&) = delete;
@@ -70,7 +67,6 @@ private:
 
     FormView& m_view;
     FormValues& m_values;
-    SecondsClock m_now;
     bool m_running = false;
     int m_total = 0;
     int m_done = 0;

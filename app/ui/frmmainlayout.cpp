@@ -277,7 +277,7 @@ void FrmMain::setTabOrder()
                              Control::cmdLogReset,
                              Control::cmdProcurar,
                              Control::txtCaminho,
-                             // After the window's own order; Esc does the same.
+                             // Last, after the controls the window always had; Esc presses it too.
                              Control::cmdCancelar};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i)
         QWidget::setTabOrder(m_controls.at(order[i]), m_controls.at(order[i + 1]));

@@ -87,6 +87,17 @@ protected:
         };
     }
 
+    // Whole memory from a device that stops answering record reads after so many.
+    void wholeMemoryReadingOnly(int records)
+    {
+        fillLog(kCapacity);
+        sim::Faults f;
+        f.failReadsAtRegister = 17500;
+        f.failAfterReadsOfRegister = records;
+        rig->device.setFaults(f);
+        rig->view.setChecked(Control::optInteira, true);
+    }
+
     std::string partialPath() const { return rig->outputFolder() + "/" + kPartialName; }
 
     std::string templatePath() const { return rig->programFolder() + "/LOG_QVR.mdb"; }
@@ -302,12 +313,7 @@ TEST_F(DataLogDownloadTest, EmptyLogTouchesNothing)
 
 TEST_F(DataLogDownloadTest, ReadFailureMidwayClosesTheLinkAndKeepsTheRowsSoFar)
 {
-    fillLog(kCapacity);
-    sim::Faults f;
-    f.failReadsAtRegister = 17500;
-    f.failAfterReadsOfRegister = 25;
-    rig->device.setFaults(f);
-    rig->view.setChecked(Control::optInteira, true);
+    wholeMemoryReadingOnly(25);
     run();
 
     const std::string text = "Erro ao ler o LOG. (Download parou no registro 24)";
@@ -328,12 +334,7 @@ TEST_F(DataLogDownloadTest, ReadFailureMidwayClosesTheLinkAndKeepsTheRowsSoFar)
 
 TEST_F(DataLogDownloadTest, ReadFailureThenSimKeepsTheRowsReadAsAPartialFile)
 {
-    fillLog(kCapacity);
-    sim::Faults f;
-    f.failReadsAtRegister = 17500;
-    f.failAfterReadsOfRegister = 25;
-    rig->device.setFaults(f);
-    rig->view.setChecked(Control::optInteira, true);
+    wholeMemoryReadingOnly(25);
     rig->prompts.answer = true;
     run();
 
