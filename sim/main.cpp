@@ -25,6 +25,7 @@ struct Options {
     long pointer = sim::kLogCapacity;
     long resetPointer = 1;
     std::optional<long> firmware, release, options;
+    long byteDelayUs = 0;
     std::vector<long> erased, badCrc;
     sim::Faults faults;
 };
@@ -34,8 +35,9 @@ void usage()
     std::fprintf(stderr,
                  "usage: qvr-sim [--ports DIR] [--port N] [--slave A] [--pointer P]\n"
                  "               [--reset-pointer R] [--firmware V] [--release R] [--options O]\n"
-                 "               [--erased N,N,...] [--bad-crc N,N,...]\n"
-                 "               [--fault silent|bad-crc] [--truncate N]\n");
+                 "               [--erased N,N,...] [--bad-crc N,N,...] [--byte-delay-us U]\n"
+                 "               [--fault silent|bad-crc] [--truncate N]\n"
+                 "--byte-delay-us: wire time per byte; 1146 plays a 9600-baud line (11 bits)\n");
 }
 
 bool parseNumber(const char* text, long min, long max, long* out)
@@ -90,7 +92,8 @@ bool parseOptions(int argc, char** argv, Options* o)
                                                  {"--firmware", 0, 65535},
                                                  {"--release", 0, 65535},
                                                  {"--options", 0, 65535},
-                                                 {"--truncate", 0, 255}};
+                                                 {"--truncate", 0, 255},
+                                                 {"--byte-delay-us", 0, 100000}};
     for (int i = 1; i < argc; i += 2) {
         const std::string name = argv[i];
         if (i + 1 >= argc) {
@@ -132,6 +135,8 @@ bool parseOptions(int argc, char** argv, Options* o)
                     o->release = v;
                 else if (name == "--truncate")
                     o->faults.truncateTo = static_cast<int>(v);
+                else if (name == "--byte-delay-us")
+                    o->byteDelayUs = v;
                 else
                     o->options = v;
             }
@@ -164,6 +169,11 @@ void setUpDevice(sim::Simulator& device, const Options& o)
         for (long n : o.badCrc)
             s.records[static_cast<std::size_t>(n)][40] ^= 0x0101;
     });
+    if (o.byteDelayUs > 0) {
+        sim::Faults f;
+        f.byteDelayUs = static_cast<int>(o.byteDelayUs);
+        device.setFaults(f);
+    }
 }
 
 // Makes the pty this process's controlling terminal, so that no client that
