@@ -25,7 +25,6 @@ struct Options {
     long pointer = sim::kLogCapacity;
     long resetPointer = 1;
     std::optional<long> firmware, release, options;
-    long byteDelayUs = 0;
     std::vector<long> erased, badCrc;
     sim::Faults faults;
 };
@@ -136,7 +135,7 @@ bool parseOptions(int argc, char** argv, Options* o)
                 else if (name == "--truncate")
                     o->faults.truncateTo = static_cast<int>(v);
                 else if (name == "--byte-delay-us")
-                    o->byteDelayUs = v;
+                    o->faults.byteDelayUs = static_cast<int>(v);
                 else
                     o->options = v;
             }
@@ -169,11 +168,6 @@ void setUpDevice(sim::Simulator& device, const Options& o)
         for (long n : o.badCrc)
             s.records[static_cast<std::size_t>(n)][40] ^= 0x0101;
     });
-    if (o.byteDelayUs > 0) {
-        sim::Faults f;
-        f.byteDelayUs = static_cast<int>(o.byteDelayUs);
-        device.setFaults(f);
-    }
 }
 
 // Makes the pty this process's controlling terminal, so that no client that
