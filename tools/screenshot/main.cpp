@@ -1,6 +1,9 @@
-// logqvr-screenshot OUT.png [ABOUT.png]: the main window, connected to a
-// simulated device after one poll tick, drawn offscreen into a PNG; and, when
-// asked, the About box too. For looking at the layout without a display.
+// logqvr-screenshot OUT.png [ABOUT.png] [--progress PROGRESS.png]: the main
+// window, connected to a simulated device after one poll tick, drawn offscreen
+// into a PNG; when asked, the About box too, and the window in the middle of a
+// data-log download over a line as slow as 9600 baud, drawn from inside the
+// download's own yield and then cancelled. For looking at the layout without
+// a display.
 #include "connection/dynamickestrune.h"
 #include "core/clock.h"
 #include "core/folderpicker.h"
@@ -13,6 +16,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QEventLoop>
+#include <QFile>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -24,6 +29,10 @@
 namespace {
 
 constexpr int kPort = 5;
+// One byte of 8 data bits, two stop bits and a start bit at 9600 baud.
+constexpr int kByteAt9600Us = 1146;
+constexpr int kProgressRecords = 100;
+constexpr int kProgressPercent = 35;
 
 // Boxes go to stderr: a screenshot run must never wait for a click.
 class PrintedPrompts : public Prompts {
@@ -31,6 +40,11 @@ public:
     void show(const std::string& text, PromptIcon, const std::string& title) override
     {
         std::fprintf(stderr, "[%s] %s\n", title.c_str(), text.c_str());
+    }
+    bool ask(const std::string& text, const std::string& title) override
+    {
+        std::fprintf(stderr, "[%s] %s Não\n", title.c_str(), text.c_str());
+        return false;
     }
 };
 
@@ -46,12 +60,60 @@ void waitMs(int ms)
     loop.exec();
 }
 
+struct Pictures {
+    QString window, about, progress;
+};
+
+bool parseArguments(int argc, char* argv[], Pictures* out)
+{
+    QStringList positional;
+    for (int i = 1; i < argc; ++i) {
+        const QString arg = QString::fromLocal8Bit(argv[i]);
+        if (arg == "--progress" && i + 1 < argc)
+            out->progress = QString::fromLocal8Bit(argv[++i]);
+        else if (arg.startsWith("--"))
+            return false;
+        else
+            positional << arg;
+    }
+    if (positional.isEmpty() || positional.size() > 2)
+        return false;
+    out->window = positional[0];
+    out->about = positional.value(1);
+    return true;
+}
+
+// Starts the last kProgressRecords records over the slowed line and, once the
+// bar has passed kProgressPercent and the time left shows, grabs the window
+// and presses "Cancelar"; the question that follows is answered "Não".
+bool drawDownload(FrmMain& window, sim::Simulator& device, const QString& file)
+{
+    sim::Faults line;
+    line.byteDelayUs = kByteAt9600Us;
+    device.setFaults(line);
+    window.setText(Control::txtUltimos, std::to_string(kProgressRecords));
+    auto* bar = window.findChild<QProgressBar*>("prgProgresso");
+    bool saved = false;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (bar->value() < kProgressPercent || window.text(Control::lblRestante).rfind("Restam", 0))
+            return;
+        watch.stop();
+        saved = window.grab().save(file, "PNG");
+        window.findChild<QPushButton*>("cmdCancelar")->click();
+    });
+    watch.start(50);
+    window.findChild<QPushButton*>("cmdGerar")->click();
+    return saved;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
-    if (argc != 2 && argc != 3) {
-        std::fprintf(stderr, "usage: %s OUT.png [ABOUT.png]\n", argv[0]);
+    Pictures pictures;
+    if (!parseArguments(argc, argv, &pictures)) {
+        std::fprintf(stderr, "usage: %s OUT.png [ABOUT.png] [--progress PROGRESS.png]\n", argv[0]);
         return 2;
     }
     if (!std::getenv("QT_QPA_PLATFORM"))
@@ -70,10 +132,13 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "simulator: %s\n", error.c_str());
         return 1;
     }
-    device.withState([](sim::DeviceState& s) {
-        s.logPointer = 1234;
-        return 0;
-    });
+    device.withState([](sim::DeviceState& s) { s.fillDataLog(1234); });
+
+    // The download fills a template in place: give it copies.
+    QTemporaryDir program;
+    for (const char* name : {"LOG_QVR.mdb", "LOG_RESET_QVR.mdb"})
+        QFile::copy(QCoreApplication::applicationDirPath() + "/" + name,
+                    program.filePath(QString::fromLatin1(name)));
 
     MemorySettingsStore store;
     store.setValue(settingskey::kCom, std::to_string(kPort));
@@ -84,25 +149,23 @@ int main(int argc, char* argv[])
     PrintedPrompts prompts;
     NoFolders folders;
     SystemClock clock;
-    FrmMain window(ControllerServices{lib,
-                                      prompts,
-                                      store,
-                                      clock,
-                                      QCoreApplication::applicationDirPath().toStdString(),
-                                      [](int) {}},
-                   folders);
+    FrmMain window(
+        ControllerServices{lib, prompts, store, clock, program.path().toStdString(), [](int) {}},
+        folders);
     window.show();
     window.findChild<QPushButton*>("cmdOK")->click();
     waitMs(700); // one poll tick writes the status lines
 
-    bool saved = window.grab().save(QString::fromLocal8Bit(argv[1]), "PNG");
-    if (saved && argc == 3) {
+    bool saved = window.grab().save(pictures.window, "PNG");
+    if (saved && !pictures.about.isEmpty()) {
         FrmAbout about(store, &window);
         about.show();
         waitMs(100);
-        saved = about.grab().save(QString::fromLocal8Bit(argv[2]), "PNG");
+        saved = about.grab().save(pictures.about, "PNG");
         about.close();
     }
+    if (saved && !pictures.progress.isEmpty())
+        saved = drawDownload(window, device, pictures.progress);
     window.close();
     if (!saved) {
         std::fprintf(stderr, "cannot write the picture\n");
