@@ -74,6 +74,18 @@ TEST(WindowsBinding, ALibraryInTheCurrentFolderIsNotTaken)
     EXPECT_NE(bindErrorOf([&] { lib.close_comm(); }), "no BindError");
 }
 
+// A broken DLL beside the program is the one meant: its own reason is told,
+// not "not found" from a search elsewhere.
+TEST(WindowsBinding, ABrokenLibraryBesideTheExecutableIsReportedAsSuch)
+{
+    const std::wstring broken = executableFolder() + L"kestrune-broken.dll";
+    wintest::writeFile(win32::narrow(broken), wintest::Bytes(4096, 0x5A));
+    DynamicKestrune lib("kestrune-broken.dll");
+    const std::string what = bindErrorOf([&] { lib.low(1); });
+    DeleteFileW(broken.c_str());
+    EXPECT_EQ(what.substr(what.size() - 6), " (193)") << "ERROR_BAD_EXE_FORMAT: " << what;
+}
+
 TEST(WindowsBinding, AMissingExportIsNamedWithTheLoadersReason)
 {
     // kernel32.dll is found in the system's folder and lacks our exports.

@@ -140,10 +140,17 @@ public:
         const DWORD length = GetTempPathW(MAX_PATH + 1, temp);
         if (length == 0 || length > MAX_PATH)
             throw std::runtime_error("no temporary folder");
-        m_path = std::wstring(temp, length) + L"logqvr-" + std::to_wstring(GetCurrentProcessId()) +
-                 L"-" + std::to_wstring(counter++) + L"\\";
-        if (!CreateDirectoryW(m_path.c_str(), nullptr))
-            throw std::runtime_error("cannot make a temporary folder");
+        // Process ids come back soon; a folder an earlier run could not
+        // remove may hold the name.
+        for (int attempt = 0;; ++attempt) {
+            m_path = std::wstring(temp, length) + L"logqvr-" +
+                     std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(counter++) +
+                     L"\\";
+            if (CreateDirectoryW(m_path.c_str(), nullptr))
+                break;
+            if (GetLastError() != ERROR_ALREADY_EXISTS || attempt > 100)
+                throw std::runtime_error("cannot make a temporary folder");
+        }
     }
     ~TempFolder() { removeTree(m_path); }
     TempFolder(const TempFolder&) = delete;
