@@ -2,6 +2,7 @@
 
 #include "connection/textnumber.h"
 #include "core/formview.h"
+#include "core/pathseparator.h"
 #include "core/settingsstore.h"
 #include "logqvr_version.h"
 
@@ -36,7 +37,7 @@ ConnectionSettings ConnectionSettings::load(const SettingsStore& store,
     s.baudIndex = baudIndexFromText(valueOr(store, kBaudrate, "5"));
     s.com = valueOr(store, kCom, "1");
     s.endereco = valueOr(store, kEndereco, "1");
-    s.caminho = valueOr(store, kCaminho, programFolder + "/");
+    s.caminho = valueOr(store, kCaminho, programFolder + kPathSeparator);
     return s;
 }
 

@@ -15,7 +15,7 @@ struct ConnectionSettings {
     std::string endereco;
     std::string caminho;
 
-    // programFolder: folder of the executable without a trailing "/".
+    // programFolder: folder of the executable without a trailing separator.
     static ConnectionSettings load(const SettingsStore& store, const std::string& programFolder);
 };
 

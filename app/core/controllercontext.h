@@ -20,7 +20,7 @@ struct ControllerServices {
     SettingsStore& store;
     const Clock& clock;
     // Folder of the running executable (the two templates, the first-run
-    // output folder), without a trailing "/".
+    // output folder), without a trailing separator.
     std::string programFolder;
     // The reset-log download's fixed pauses, part of how the device is driven,
     // so never shortened; empty means a plain thread sleep. Tests and

@@ -4,6 +4,8 @@
 // description, so that a download tells them as it tells any other error.
 #pragma once
 
+#include "core/pathseparator.h"
+
 #include <ctime>
 #include <functional>
 #include <memory>
@@ -19,8 +21,9 @@ class Recordset;
 
 namespace logexport {
 
-inline constexpr const char* kDataTemplate = "/LOG_QVR.mdb";
-inline constexpr const char* kResetTemplate = "/LOG_RESET_QVR.mdb";
+// Appended to the template folder.
+inline constexpr const char* kDataTemplate = LOGQVR_PATH_SEPARATOR "LOG_QVR.mdb";
+inline constexpr const char* kResetTemplate = LOGQVR_PATH_SEPARATOR "LOG_RESET_QVR.mdb";
 inline constexpr const char* kDataMarker = "LOG_QVR_END";
 inline constexpr const char* kResetMarker = "LOG_RESET_QVR_END";
 // Before ".mdb" in the name of a copy of a download that stopped early, so

@@ -1,6 +1,8 @@
 // The About box: title, maker, version and description, opened from "Sobre".
 #pragma once
 
+#include "form/aboutbox.h"
+
 #include <QDialog>
 
 class SettingsStore;
@@ -13,7 +15,3 @@ public:
 private:
     void Form_Load(const SettingsStore& store);
 };
-
-// A stored "TopAbout"/"LeftAbout" text as a number of twips; 0 when absent or
-// not a number.
-int twipsSetting(const SettingsStore& store, const char* key);

@@ -1,7 +1,6 @@
 #include "ui/frmmain.h"
 
-#include "core/errors.h"
-#include "core/prompts.h"
+#include "core/formlayout.h"
 #include "ui/frmabout.h"
 #include "ui/textbox.h"
 
@@ -23,8 +22,6 @@
 
 namespace {
 
-constexpr int kTimerIntervalMs = 500;
-constexpr int kTwipsPerPixel = 15;
 constexpr char16_t kEnter = 13;
 constexpr char16_t kBackspace = 8;
 
@@ -58,22 +55,14 @@ FrmMain::FrmMain(ControllerServices services, FolderPicker& folders, QWidget* pa
     : QMainWindow(parent,
                   Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                       Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
-      m_services(std::move(services)), m_folders(folders)
+      m_services(std::move(services))
 {
     setObjectName("frmMain");
     buildControls();
     buildMenu();
     setTabOrder();
 
-    const ControllerContext ctx{m_services, *this, m_values};
-    m_lifecycle = std::make_unique<FormLifecycle>(ctx);
-    m_connect = std::make_unique<ConnectController>(ctx);
-    m_poll = std::make_unique<PollController>(ctx);
-    m_dataLog = std::make_unique<DataLogDownload>(ctx);
-    m_resetLog = std::make_unique<ResetLogDownload>(ctx);
-    m_cancel = std::make_unique<CancelController>(ctx);
-    m_folderChoice = std::make_unique<FolderChoice>(*this, m_folders);
-
+    m_events = std::make_unique<FormEvents>(m_services, *this, folders);
     connectEvents();
     applyInputRules();
 
@@ -84,76 +73,47 @@ FrmMain::FrmMain(ControllerServices services, FolderPicker& folders, QWidget* pa
         move(screen->availableGeometry().center() - rect().center());
 
     m_timer1.setObjectName("Timer1");
-    m_timer1.setInterval(kTimerIntervalMs);
+    m_timer1.setInterval(kTimer1IntervalMs);
     m_timer1.start();
 
     // Load begins by selecting txtCOM's design text; the stored texts written
     // after it replace that selection, so no field starts highlighted.
     m_txtCOM->selectAllFromStart();
-    guarded([this] { m_lifecycle->Form_Load(); });
+    m_events->Form_Load();
 }
 
 FrmMain::~FrmMain() = default;
 
 void FrmMain::connectEvents()
 {
-    auto route = [this](Control c, std::function<void()> handler) {
+    for (Control c : {Control::cmdOK,
+                      Control::cmdGerar,
+                      Control::cmdLogReset,
+                      Control::cmdProcurar,
+                      Control::cmdCancelar}) {
         auto* button = static_cast<QAbstractButton*>(m_controls.at(c));
-        connect(button, &QAbstractButton::clicked, this, [this, handler] { guarded(handler); });
-    };
-    route(Control::cmdOK, [this] { m_connect->cmdOK_Click(); });
-    route(Control::cmdGerar, [this] { m_dataLog->cmdGerar_Click(); });
-    route(Control::cmdLogReset, [this] { m_resetLog->cmdLogReset_Click(); });
-    route(Control::cmdProcurar, [this] { m_folderChoice->cmdProcurar_Click(); });
-    route(Control::cmdCancelar, [this] { m_cancel->cmdCancelar_Click(); });
+        connect(button, &QAbstractButton::clicked, this, [this, c] { m_events->click(c); });
+    }
     // Esc anywhere in the window; the handler ignores it unless a download runs.
     auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     esc->setObjectName("escCancelar");
-    connect(esc, &QShortcut::activated, this, [this] {
-        guarded([this] { m_cancel->cmdCancelar_Click(); });
-    });
-    connect(&m_timer1, &QTimer::timeout, this, [this] {
-        guarded([this] { m_poll->Timer1_Timer(); });
-    });
+    connect(esc, &QShortcut::activated, this, [this] { m_events->click(Control::cmdCancelar); });
+    connect(&m_timer1, &QTimer::timeout, this, [this] { m_events->Timer1_Timer(); });
 }
 
 void FrmMain::applyInputRules()
 {
-    m_txtCOM->keyHook = [this](QKeyEvent* e) { return txtCOM_KeyPress(e); };
-    m_txtEnd->keyHook = [this](QKeyEvent* e) { return txtEnd_KeyPress(e); };
-    m_txtCOM->setSelectAllOnFocus(true);
-    m_txtEnd->setSelectAllOnFocus(true);
-    m_txtCaminho->setSelectAllOnClick(true);
-
-    // The option follows the number being edited, whether typed or written
-    // by the program.
-    auto follow = [this](Control field, Control option) {
-        connect(static_cast<QLineEdit*>(m_controls.at(field)),
+    for (Control c : {Control::txtCOM, Control::txtEnd}) {
+        auto* box = static_cast<TextBox*>(m_controls.at(c));
+        box->keyHook = [this, c](QKeyEvent* e) { return m_events->keyPress(c, characterCode(e)); };
+        box->setSelectAllOnFocus(true);
+    }
+    static_cast<TextBox*>(m_controls.at(Control::txtCaminho))->setSelectAllOnClick(true);
+    for (Control c : {Control::txtDe, Control::txtAte, Control::txtUltimos})
+        connect(static_cast<QLineEdit*>(m_controls.at(c)),
                 &QLineEdit::textChanged,
                 this,
-                [this, option] { setChecked(option, true); });
-    };
-    follow(Control::txtDe, Control::optAte);
-    follow(Control::txtAte, Control::optAte);
-    follow(Control::txtUltimos, Control::optUltimos);
-}
-
-bool FrmMain::txtCOM_KeyPress(QKeyEvent* event)
-{
-    const char16_t code = characterCode(event);
-    if (code == kEnter)
-        guarded([this] { m_connect->cmdOK_Click(); });
-    if (code == 0)
-        return false;
-    const bool digit = code >= u'0' && code <= u'9';
-    return !(digit || code == kBackspace);
-}
-
-bool FrmMain::txtEnd_KeyPress(QKeyEvent* event)
-{
-    if (characterCode(event) == kEnter)
-        guarded([this] { m_connect->cmdOK_Click(); });
-    return false;
+                [this, c] { m_events->textChanged(c); });
 }
 
 void FrmMain::menu_sobre_Click()
@@ -162,24 +122,10 @@ void FrmMain::menu_sobre_Click()
     about.exec();
 }
 
-void FrmMain::guarded(const std::function<void()>& handler)
-{
-    try {
-        handler();
-    } catch (const std::exception& error) {
-        reportError(m_services.prompts, error);
-    } catch (...) {
-        m_services.prompts.show("Erro inesperado.", PromptIcon::Warning, kAppTitle);
-    }
-}
-
 void FrmMain::closeEvent(QCloseEvent* event)
 {
-    if (!m_unloaded) {
-        m_unloaded = true;
-        m_timer1.stop();
-        guarded([this] { m_lifecycle->Form_Unload(); });
-    }
+    m_timer1.stop();
+    m_events->Form_Unload();
     QMainWindow::closeEvent(event);
 }
 

@@ -1,22 +1,15 @@
-// The main window: builds the controls, implements FormView over them, owns
-// the window values and forwards every event to its handler object.
+// The main window: builds its controls from the shared table, implements
+// FormView over them, and hands every event to the shared FormEvents.
 #pragma once
 
-#include "connection/connectcontroller.h"
-#include "connection/formlifecycle.h"
-#include "connection/pollcontroller.h"
 #include "core/controllercontext.h"
 #include "core/formvalues.h"
 #include "core/formview.h"
-#include "logexport/datalogdownload.h"
-#include "logexport/downloadprogress.h"
-#include "logexport/resetlogdownload.h"
-#include "ui/folderchoice.h"
+#include "form/formevents.h"
 
 #include <QMainWindow>
 #include <QTimer>
 
-#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -49,7 +42,7 @@ public:
     int leftTwips() const override;
     void processEvents() override;
 
-    FormValues& values() { return m_values; }
+    FormValues& values() { return m_events->values(); }
     QTimer& timer1() { return m_timer1; }
     QWidget* control(Control c) const;
 
@@ -62,31 +55,11 @@ private:
     void setTabOrder();
     void connectEvents();
     void applyInputRules();
-    bool txtCOM_KeyPress(QKeyEvent* event);
-    bool txtEnd_KeyPress(QKeyEvent* event);
     void menu_sobre_Click();
-    // Last line of defence: nothing a handler throws may unwind into Qt.
-    void guarded(const std::function<void()>& handler);
 
     ControllerServices m_services;
-    FolderPicker& m_folders;
-    FormValues m_values;
     QTimer m_timer1;
     std::map<Control, QWidget*> m_controls;
     TextBox* m_txtCOM = nullptr;
-    TextBox* m_txtEnd = nullptr;
-    TextBox* m_txtCaminho = nullptr;
-    QComboBox* m_cboBaudRate = nullptr;
-    bool m_unloaded = false;
-
-    std::unique_ptr<FormLifecycle> m_lifecycle;
-    std::unique_ptr<ConnectController> m_connect;
-    std::unique_ptr<PollController> m_poll;
-    std::unique_ptr<DataLogDownload> m_dataLog;
-    std::unique_ptr<ResetLogDownload> m_resetLog;
-    std::unique_ptr<CancelController> m_cancel;
-    std::unique_ptr<FolderChoice> m_folderChoice;
+    std::unique_ptr<FormEvents> m_events;
 };
-
-// The six entries of the baud-rate list, each with its five leading blanks.
-extern const char* const kBaudRateEntries[6];

@@ -1,5 +1,6 @@
 // The output folder choice: ask the folder browser and put its answer, ending
-// in "/", into txtCaminho; a cancelled browser leaves the field as it was.
+// with the system's folder separator, into txtCaminho; a cancelled browser
+// leaves the field as it was.
 #pragma once
 
 class FormView;

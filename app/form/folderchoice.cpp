@@ -1,7 +1,8 @@
-#include "ui/folderchoice.h"
+#include "form/folderchoice.h"
 
 #include "core/folderpicker.h"
 #include "core/formview.h"
+#include "core/pathseparator.h"
 
 void FolderChoice::cmdProcurar_Click()
 {
@@ -10,9 +11,9 @@ void FolderChoice::cmdProcurar_Click()
     if (!folder || folder->empty())
         return;
     std::string path = *folder;
-    // The downloads append file names directly, so the folder must end in "/";
-    // a root such as "/" already does.
-    if (path.back() != '/')
-        path += '/';
+    // The downloads append file names directly, so the folder must end with
+    // the separator; a root ("/", "C:\") already does.
+    if (path.back() != kPathSeparator)
+        path += kPathSeparator;
     m_view.setText(Control::txtCaminho, path);
 }

@@ -1,0 +1,106 @@
+#include "form/formevents.h"
+
+#include "connection/connectcontroller.h"
+#include "connection/formlifecycle.h"
+#include "connection/pollcontroller.h"
+#include "core/errors.h"
+#include "core/formview.h"
+#include "core/prompts.h"
+#include "form/folderchoice.h"
+#include "logexport/datalogdownload.h"
+#include "logexport/downloadprogress.h"
+#include "logexport/resetlogdownload.h"
+
+#include <utility>
+
+namespace {
+constexpr char16_t kEnter = 13;
+constexpr char16_t kBackspace = 8;
+} // namespace
+
+FormEvents::FormEvents(ControllerServices services, FormView& view, FolderPicker& folders)
+    : m_services(std::move(services)), m_view(view)
+{
+    const ControllerContext ctx{m_services, m_view, m_values};
+    m_lifecycle = std::make_unique<FormLifecycle>(ctx);
+    m_connect = std::make_unique<ConnectController>(ctx);
+    m_poll = std::make_unique<PollController>(ctx);
+    m_dataLog = std::make_unique<DataLogDownload>(ctx);
+    m_resetLog = std::make_unique<ResetLogDownload>(ctx);
+    m_cancel = std::make_unique<CancelController>(ctx);
+    m_folderChoice = std::make_unique<FolderChoice>(m_view, folders);
+}
+
+FormEvents::~FormEvents() = default;
+
+void FormEvents::Form_Load()
+{
+    guarded([this] { m_lifecycle->Form_Load(); });
+}
+
+void FormEvents::Form_Unload()
+{
+    if (m_unloaded)
+        return;
+    m_unloaded = true;
+    guarded([this] { m_lifecycle->Form_Unload(); });
+}
+
+void FormEvents::Timer1_Timer()
+{
+    guarded([this] { m_poll->Timer1_Timer(); });
+}
+
+bool FormEvents::click(Control button)
+{
+    switch (button) {
+    case Control::cmdOK:
+        guarded([this] { m_connect->cmdOK_Click(); });
+        return true;
+    case Control::cmdGerar:
+        guarded([this] { m_dataLog->cmdGerar_Click(); });
+        return true;
+    case Control::cmdLogReset:
+        guarded([this] { m_resetLog->cmdLogReset_Click(); });
+        return true;
+    case Control::cmdProcurar:
+        guarded([this] { m_folderChoice->cmdProcurar_Click(); });
+        return true;
+    case Control::cmdCancelar:
+        guarded([this] { m_cancel->cmdCancelar_Click(); });
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool FormEvents::keyPress(Control field, char16_t code)
+{
+    if (field != Control::txtCOM && field != Control::txtEnd)
+        return false;
+    if (code == kEnter)
+        click(Control::cmdOK);
+    if (field == Control::txtEnd || code == 0)
+        return false;
+    const bool digit = code >= u'0' && code <= u'9';
+    return !(digit || code == kBackspace);
+}
+
+void FormEvents::textChanged(Control field)
+{
+    if (field == Control::txtDe || field == Control::txtAte)
+        m_view.setChecked(Control::optAte, true);
+    else if (field == Control::txtUltimos)
+        m_view.setChecked(Control::optUltimos, true);
+}
+
+void FormEvents::guarded(const std::function<void()>& handler)
+{
+    try {
+        handler();
+    } catch (const std::exception& error) {
+        reportError(m_services.prompts, error);
+    } catch (...) {
+        m_services.prompts.show("Erro inesperado.", PromptIcon::Warning, kAppTitle);
+    }
+}

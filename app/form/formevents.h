@@ -1,0 +1,65 @@
+// frmMain's events as both windows route them: the handler object of every
+// control, the input rules of the text boxes, and the error report that
+// stands behind every handler. A window turns its own events (a Qt signal, a
+// WM_COMMAND) into these calls and does nothing else with them.
+#pragma once
+
+#include "core/controllercontext.h"
+#include "core/formvalues.h"
+#include "core/formview.h"
+
+#include <functional>
+#include <memory>
+
+class FolderPicker;
+class FormLifecycle;
+class ConnectController;
+class PollController;
+class DataLogDownload;
+class ResetLogDownload;
+class CancelController;
+class FolderChoice;
+
+class FormEvents {
+public:
+    // `view` is the window; `folders` serves "Procurar...".
+    FormEvents(ControllerServices services, FormView& view, FolderPicker& folders);
+    ~FormEvents();
+    FormEvents(const FormEvents&) = delete;
+    FormEvents& operator=(const FormEvents&) = delete;
+
+    FormValues& values() { return m_values; }
+    const ControllerServices& services() const { return m_services; }
+
+    void Form_Load();
+    // Closes the port; only the first call does anything.
+    void Form_Unload();
+    void Timer1_Timer();
+    // A click on cmdOK, cmdGerar, cmdLogReset, cmdProcurar or cmdCancelar;
+    // false (and nothing done) for any other control.
+    bool click(Control button);
+    // A character typed into `field`, as the system delivers it (13 Enter,
+    // 8 Backspace, 3/22/24 for Ctrl+C/V/X). Enter in txtCOM or txtEnd connects
+    // first. True when the field must not receive it: in txtCOM, all but the
+    // digits and Backspace.
+    bool keyPress(Control field, char16_t code);
+    // The text of `field` changed, typed or written by the program: editing
+    // a number of the range choice selects its option.
+    void textChanged(Control field);
+    // Runs a handler of the window's own (the About box, say) with the same
+    // report of what it throws.
+    void guarded(const std::function<void()>& handler);
+
+private:
+    ControllerServices m_services;
+    FormView& m_view;
+    FormValues m_values;
+    bool m_unloaded = false;
+    std::unique_ptr<FormLifecycle> m_lifecycle;
+    std::unique_ptr<ConnectController> m_connect;
+    std::unique_ptr<PollController> m_poll;
+    std::unique_ptr<DataLogDownload> m_dataLog;
+    std::unique_ptr<ResetLogDownload> m_resetLog;
+    std::unique_ptr<CancelController> m_cancel;
+    std::unique_ptr<FolderChoice> m_folderChoice;
+};
