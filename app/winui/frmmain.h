@@ -1,0 +1,87 @@
+// The main window on Windows, in user32 and comctl32 alone: its controls
+// from the shared table, FormView over them, and every event handed to the
+// shared FormEvents. The message loop passes keys through IsDialogMessageW,
+// so Tab, Shift+Tab, Enter on a button and Esc behave as in any dialog.
+#pragma once
+
+#include "core/controllercontext.h"
+#include "core/formview.h"
+#include "form/formevents.h"
+#include "winui/controls.h"
+
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+
+class FolderPicker;
+
+namespace winui {
+
+class FrmMain : public FormView {
+public:
+    FrmMain(ControllerServices services, FolderPicker& folders);
+    ~FrmMain() override;
+    FrmMain(const FrmMain&) = delete;
+    FrmMain& operator=(const FrmMain&) = delete;
+
+    // Makes the window and its controls, centred on the screen, starts
+    // Timer1 and loads the settings; then shows it with `showCommand`.
+    // False when the system refuses the window.
+    bool create(int showCommand);
+    // The message loop, until the window is gone; the exit code.
+    int run();
+
+    HWND hwnd() const { return m_hwnd; }
+    HWND control(Control c) const;
+    FormValues& values() { return m_events->values(); }
+
+    // FormView
+    std::string text(Control c) const override;
+    void setText(Control c, const std::string& utf8) override;
+    bool isEnabled(Control c) const override;
+    void setEnabled(Control c, bool enabled) override;
+    bool isChecked(Control c) const override;
+    void setChecked(Control c, bool checked) override;
+    int listIndex(Control c) const override;
+    void setListIndex(Control c, int index) override;
+    void setValue(Control c, int percent) override;
+    void setTitle(const std::string& utf8) override;
+    int topTwips() const override;
+    int leftTwips() const override;
+    void processEvents() override;
+
+private:
+    static bool registerClass();
+    static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK
+    fieldProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR self);
+    LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT fieldMessage(Control field, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    void buildControls();
+    void command(int id, int notification, HWND from);
+    LRESULT colour(HDC dc, HWND from, bool edit);
+    // Runs an event's handler; a close asked for meanwhile waits for the
+    // outermost one to return.
+    void event(const std::function<void()>& handler);
+    void close();
+    void menu_sobre_Click();
+
+    ControllerServices m_services;
+    FolderPicker& m_folders;
+    std::unique_ptr<FormEvents> m_events;
+    Fonts m_fonts;
+    HWND m_hwnd = nullptr;
+    std::map<Control, HWND> m_controls;
+    std::map<HWND, TextColour> m_colours;
+    bool m_timerRunning = false;
+    int m_eventDepth = 0;
+    bool m_closePending = false;
+    bool m_quitWithWindow = false;
+    HWND m_lastFocus = nullptr;
+};
+
+} // namespace winui
