@@ -21,6 +21,13 @@ configure_file(${CMAKE_CURRENT_LIST_DIR}/wine-run.sh.in ${CMAKE_BINARY_DIR}/wine
                                 WORLD_READ WORLD_EXECUTE)
 # ctest puts this before every test command that is one of our programs.
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/wine-run.sh)
+# Programs with windows run on a display of their own, in a prefix of their own.
+set(LOGQVR_WINEPREFIX_GUI ${CMAKE_BINARY_DIR}/wineprefix-gui)
+configure_file(${CMAKE_CURRENT_LIST_DIR}/wine-gui.sh.in ${CMAKE_BINARY_DIR}/wine-gui.sh
+               @ONLY
+               FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
+                                WORLD_READ WORLD_EXECUTE)
+set(LOGQVR_WINE_GUI ${CMAKE_BINARY_DIR}/wine-gui.sh)
 
 # What stays Linux-built comes from the Linux build: the simulator, the
 # templates of the generator, and the programs that check written files.

@@ -104,12 +104,17 @@ constexpr int kListHeight = 160;
 
 void fitComboHeight(HWND combo, int height)
 {
-    RECT shown{};
-    GetWindowRect(combo, &shown);
-    const LRESULT field = SendMessageW(combo, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
-    const int grow = height - (shown.bottom - shown.top);
-    if (field > 0 && grow != 0)
+    // The closed list's height follows its edit line's, plus borders that
+    // differ between systems and themes: adjust until it matches.
+    for (int pass = 0; pass < 3; ++pass) {
+        RECT shown{};
+        GetWindowRect(combo, &shown);
+        const LRESULT field = SendMessageW(combo, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
+        const int grow = height - (shown.bottom - shown.top);
+        if (field <= 0 || grow == 0)
+            return;
         SendMessageW(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field + grow);
+    }
 }
 
 } // namespace
@@ -151,8 +156,8 @@ HWND createControl(HWND parent, const ControlSpec& spec, int id, const Fonts& fo
     SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(fonts.of(spec.font)), FALSE);
     switch (spec.kind) {
     case ControlKind::TextBox:
-        if (spec.typingLimit > 0)
-            SendMessageW(hwnd, EM_SETLIMITTEXT, static_cast<WPARAM>(spec.typingLimit), 0);
+        // 0 lifts the system's default limit of some 30000 characters.
+        SendMessageW(hwnd, EM_SETLIMITTEXT, static_cast<WPARAM>(spec.typingLimit), 0);
         break;
     case ControlKind::ComboBox:
         for (const char* entry : kBaudRateEntries)

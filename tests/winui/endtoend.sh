@@ -1,0 +1,132 @@
+#!/usr/bin/env bash
+# The real LOG_QVR.exe under Wine, worked through its controls by
+# logqvr-driver.exe against the Linux device simulator on a pseudo-terminal
+# linked as COM21; run by wine-gui.sh --script (WINEPREFIX, DISPLAY and
+# LOGQVR_WINE set). The program lies in a folder of its own with kestrune.dll
+# and the templates, as the package has it, and starts from another folder.
+# Its settings are put in the registry first, the attempt count as a number
+# (REG_DWORD) as a technician might have typed it in regedit. The script
+# judges what the driver printed, the registry the program left, and both
+# files it wrote: mdbcheck, mdb-count and every row against the simulator.
+#   endtoend.sh QVR_SIM PROGRAM_DIR DRIVER LINUX_BIN VERSION
+# PROGRAM_DIR holds LOG_QVR.exe, kestrune.dll and the two templates.
+set -euo pipefail
+sim=$1 program=$2 driver=$3 linux=$4 version=$5
+wine=$LOGQVR_WINE
+
+for tool in "$sim" "$linux/mdbcheck" "$linux/logexport_rowcheck"; do
+    [ -x "$tool" ] || { echo "endtoend: no $tool (build it in the Linux build)"; exit 1; }
+done
+for file in LOG_QVR.exe kestrune.dll LOG_QVR.mdb LOG_RESET_QVR.mdb; do
+    [ -f "$program/$file" ] || { echo "endtoend: no $program/$file"; exit 1; }
+done
+
+work=$(mktemp -d)
+sim_pid=
+exe_pid=
+link="$WINEPREFIX/dosdevices/com21"
+cleanup() {
+    [ -z "$exe_pid" ] || kill "$exe_pid" 2>/dev/null || true
+    [ -z "$sim_pid" ] || { kill "$sim_pid" 2>/dev/null || true; wait "$sim_pid" 2>/dev/null || true; }
+    rm -f "$link"
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+mkdir "$work/LOG_QVR" "$work/out" "$work/elsewhere"
+cp "$program"/{LOG_QVR.exe,kestrune.dll,LOG_QVR.mdb,LOG_RESET_QVR.mdb} "$work/LOG_QVR/"
+out_win="Z:${work//\//\\}\\out\\"
+
+# Record 10300 erased and record 42 with a wrong record CRC, both inside the
+# last-300 range the driver asks for.
+"$sim" --ports "$work" --port 21 --pointer 150 --erased 10300 --bad-crc 42 \
+    >"$work/sim.out" 2>"$work/sim.err" &
+sim_pid=$!
+for _ in $(seq 50); do [ -L "$work/com21" ] && break; sleep 0.1; done
+[ -L "$work/com21" ] || { echo "endtoend: the simulator did not start"; cat "$work/sim.err"; exit 1; }
+ln -sfn "$(readlink "$work/com21")" "$link"
+
+params='HKCU\Software\VB and VBA Program Settings\LOG_QVR\Params'
+"$wine" reg delete "$params" /f >/dev/null 2>&1 || true
+reg_add() { "$wine" reg add "$params" /f "$@" >/dev/null; }
+reg_add /v COM /d 21
+reg_add /v Timeout /d 500
+reg_add /v Retries /t REG_DWORD /d 3
+reg_add /v Baudrate /d 1
+reg_add /v Caminho /d "$out_win"
+
+(cd "$work/elsewhere" && exec "$wine" "$work/LOG_QVR/LOG_QVR.exe") >"$work/exe.out" 2>&1 &
+exe_pid=$!
+set +e
+"$wine" "$driver" run 2>&1 | tr -d '\r' >"$work/driver.out"
+driver_status=${PIPESTATUS[0]}
+set -e
+cat "$work/driver.out"
+# The program ends when the driver closes its window.
+for _ in $(seq 100); do kill -0 "$exe_pid" 2>/dev/null || break; sleep 0.1; done
+if kill -0 "$exe_pid" 2>/dev/null; then
+    echo "endtoend: LOG_QVR.exe still runs after its window was closed"
+    exit 1
+fi
+exe_pid=
+
+failed=0
+expect() {
+    grep -qxF -- "driver: $1" "$work/driver.out" || { echo "endtoend: missing \"driver: $1\""; failed=1; }
+}
+[ $driver_status -eq 0 ] || { echo "endtoend: the driver stopped (status $driver_status)"; failed=1; }
+expect "title = Log - QVR/KPW - Quorvane - V$version - Fw v1.24 r4"
+expect "txtCaminho = $out_win"
+expect "lblStatus = Desconectado."
+expect "lblStatus = Conectado. Firmware v1.24 Release 4"
+expect "lblNS = Número de Série: 012345"
+expect "lblAte = Último Log gravado = 150"
+expect "txtAte = 150"
+expect "optUltimos checked = 1"
+expect "box [LOG QVR] Dados gravados com sucesso"
+expect "lblTexto = Lendo registro 150... FIM"
+expect "lblPercentual = 100%"
+expect "box [OK] Dados gravados com sucesso"
+expect "lblTexto = Lendo registro 78 de 78... FIM"
+expect "about [Sobre LOG QVR] Versão $version"
+expect "about closed by Esc"
+expect "browse Cancel: txtCaminho = $out_win"
+expect "closed"
+expect "done"
+# The browser's own first choice, whatever Wine makes it, as a folder.
+grep -qE '^driver: browse OK: txtCaminho = [A-Z]:\\.*\\$' "$work/driver.out" ||
+    { echo "endtoend: the folder browser's choice did not come back ending with \\"; failed=1; }
+
+# The settings the connect stored: text values, the attempts among them.
+query() { "$wine" reg query "$params" /v "$1" 2>/dev/null | tr -d '\r' | grep -E "^ +$1 "; }
+for value in "COM REG_SZ 21" "Retries REG_SZ 3" "Endereco REG_SZ 1" "Caminho REG_SZ $out_win"; do
+    read -r name _ <<<"$value"
+    got=$(query "$name" | sed -E 's/^ +//; s/ {4}/ /g') || true
+    [ "$got" = "$value" ] || { echo "endtoend: registry $name is \"$got\", expected \"$value\""; failed=1; }
+done
+for name in Top Left; do
+    query "$name" | grep -qE "REG_SZ +[0-9]+$" ||
+        { echo "endtoend: registry $name holds no twips"; failed=1; }
+done
+
+# file pattern, rows, logexport_rowcheck arguments after the file
+check() {
+    local pattern=$1 rows=$2 kind=$3 files
+    shift 3
+    files=("$work"/out/$pattern)
+    if [ ${#files[@]} -ne 1 ] || [ ! -f "${files[0]}" ]; then
+        echo "endtoend: expected one $pattern in the output folder"
+        ls -l "$work/out"
+        failed=1
+        return
+    fi
+    "$linux/mdbcheck" "${files[0]}" || failed=1
+    local counted
+    counted=$(mdb-count "${files[0]}" LOG) || counted="(mdb-count failed)"
+    [ "$counted" = "$rows" ] || { echo "${files[0]}: mdb-count says $counted rows, expected $rows"; failed=1; }
+    "$linux/logexport_rowcheck" "$kind" "${files[0]}" "$@" || failed=1
+}
+check 'LOG_QVR_END1_*.mdb' 301 data 10231-10380,0-150 --erased 10300 --bad-crc 42
+check 'LOG_RESET_QVR_END1_*.mdb' 70 reset
+[ $failed -eq 0 ] || { echo "endtoend: FAILED"; exit 1; }
+echo "endtoend: PASSED"

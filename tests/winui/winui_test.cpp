@@ -1,0 +1,398 @@
+// The Win32 window in this process, as the system sees it: every control of
+// the table (class, identifier, text, state, limit, place, order), the
+// typing rules on real WM_CHAR messages and through the dialog keys, the
+// option rule on EN_CHANGE, the folder ending with "\", the About box's
+// place, and the question's own buttons. No library: the window must work
+// without one until it connects.
+#include "connection/dynamickestrune.h"
+#include "core/clock.h"
+#include "core/folderpicker.h"
+#include "core/formlayout.h"
+#include "core/settingsstore.h"
+#include "recordingprompts.h"
+#include "win32/widetext.h"
+#include "winui/controlids.h"
+#include "winui/frmabout.h"
+#include "winui/frmmain.h"
+#include "winui/win32prompts.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstring>
+#include <thread>
+
+using namespace winui;
+
+namespace {
+
+class ScriptedFolders : public FolderPicker {
+public:
+    std::optional<std::string> chooseFolder(const std::string& title) override
+    {
+        titles.push_back(title);
+        return answer;
+    }
+    std::optional<std::string> answer;
+    std::vector<std::string> titles;
+};
+
+class FixedClock : public Clock {
+public:
+    std::tm now() const override { return std::tm{}; }
+};
+
+std::string textOf(HWND hwnd)
+{
+    wchar_t buffer[512] = {};
+    GetWindowTextW(hwnd, buffer, 512);
+    return win32::narrow(buffer);
+}
+
+std::string classOf(HWND hwnd)
+{
+    wchar_t name[64] = {};
+    GetClassNameW(hwnd, name, 64);
+    return win32::narrow(name);
+}
+
+const char* classFor(ControlKind kind)
+{
+    switch (kind) {
+    case ControlKind::TextBox:
+        return "Edit";
+    case ControlKind::ComboBox:
+        return "ComboBox";
+    case ControlKind::Button:
+    case ControlKind::Option:
+        return "Button";
+    case ControlKind::ProgressBar:
+        return "msctls_progress32";
+    default:
+        return "Static";
+    }
+}
+
+// Runs `act` on a thread of its own once a box of this process with caption
+// `caption` is up; the test thread meanwhile sits in the box's modal loop.
+std::thread onDialog(const wchar_t* caption, std::function<void(HWND)> act)
+{
+    return std::thread([caption, act] {
+        HWND box = nullptr;
+        for (int i = 0; i < 200 && box == nullptr; ++i) {
+            box = FindWindowW(L"#32770", caption);
+            if (box == nullptr)
+                std::this_thread::sleep_for(std::chrono::milliseconds(25));
+        }
+        if (box != nullptr)
+            act(box);
+    });
+}
+
+void pressKey(HWND hwnd, WORD vk)
+{
+    PostMessageW(hwnd, WM_KEYDOWN, vk, 1);
+    PostMessageW(hwnd, WM_KEYUP, vk, 0xC0000001);
+}
+
+class WinWindow : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_window = std::make_unique<FrmMain>(
+            ControllerServices{m_lib, m_prompts, m_store, m_clock, "C:\\LOG_QVR", [](int) {}},
+            m_folders);
+        ASSERT_TRUE(m_window->create(SW_SHOW));
+        SetForegroundWindow(m_window->hwnd());
+        m_window->processEvents();
+    }
+
+    HWND item(Control c) const { return GetDlgItem(m_window->hwnd(), controlId(c)); }
+    void type(Control c, const char* characters)
+    {
+        for (const char* p = characters; *p != '\0'; ++p)
+            SendMessageW(item(c), WM_CHAR, static_cast<WPARAM>(*p), 1);
+    }
+    void pump(int ms)
+    {
+        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+        while (std::chrono::steady_clock::now() < until) {
+            m_window->processEvents();
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    }
+
+    DynamicKestrune m_lib{"kestrune-absent.dll"};
+    RecordingPrompts m_prompts;
+    MemorySettingsStore m_store;
+    ScriptedFolders m_folders;
+    FixedClock m_clock;
+    std::unique_ptr<FrmMain> m_window;
+};
+
+TEST_F(WinWindow, EveryControlOfTheTableInCreationAndTabOrder)
+{
+    const std::map<Control, std::string> loaded = {{Control::txtTimeout, "200"},
+                                                   {Control::txtRetry, "10"},
+                                                   {Control::cboBaudRate, "     115200"},
+                                                   {Control::txtCOM, "1"},
+                                                   {Control::txtEnd, "1"},
+                                                   {Control::txtCaminho, "C:\\LOG_QVR\\"}};
+    HWND child = GetWindow(m_window->hwnd(), GW_CHILD);
+    int fixed = kFirstFixedControlId;
+    RECT client{};
+    GetClientRect(m_window->hwnd(), &client);
+    std::vector<std::pair<std::string, RECT>> shown;
+    for (const ControlSpec& spec : frmMainControls()) {
+        SCOPED_TRACE(spec.name);
+        ASSERT_NE(child, nullptr);
+        EXPECT_EQ(GetDlgCtrlID(child), spec.id ? controlId(*spec.id) : fixed++);
+        EXPECT_EQ(classOf(child), classFor(spec.kind));
+        const auto was = spec.id ? loaded.find(*spec.id) : loaded.end();
+        if (spec.kind != ControlKind::ProgressBar) {
+            EXPECT_EQ(textOf(child), was != loaded.end() ? was->second : spec.text);
+        }
+        EXPECT_EQ(IsWindowEnabled(child) != FALSE, spec.enabled);
+        const LONG style = GetWindowLongW(child, GWL_STYLE);
+        EXPECT_EQ((style & WS_TABSTOP) != 0, takesFocus(spec.kind));
+        if (spec.kind == ControlKind::TextBox) {
+            const auto limit = SendMessageW(child, EM_GETLIMITTEXT, 0, 0);
+            // No limit is the system's largest.
+            EXPECT_EQ(limit, spec.typingLimit > 0 ? spec.typingLimit : 0x7FFFFFFE);
+            EXPECT_EQ((style & ES_CENTER) != 0, spec.align == TextAlign::Centre);
+        }
+        RECT r{};
+        GetWindowRect(child, &r);
+        MapWindowPoints(nullptr, m_window->hwnd(), reinterpret_cast<POINT*>(&r), 2);
+        EXPECT_EQ(r.left, spec.rect.x);
+        EXPECT_EQ(r.top, spec.rect.y);
+        // An etched line takes the system's own thickness and ends, and a
+        // closed list may need more height than designed for its font.
+        if (spec.kind != ControlKind::Separator) {
+            EXPECT_EQ(r.right - r.left, spec.rect.width);
+        }
+        if (spec.kind != ControlKind::Separator && spec.kind != ControlKind::ComboBox) {
+            EXPECT_EQ(r.bottom - r.top, spec.rect.height);
+        }
+        shown.push_back({spec.name, r});
+        child = GetWindow(child, GW_HWNDNEXT);
+    }
+    for (std::size_t i = 0; i < shown.size(); ++i) {
+        RECT inside{};
+        EXPECT_TRUE(IntersectRect(&inside, &shown[i].second, &client) &&
+                    EqualRect(&inside, &shown[i].second))
+            << shown[i].first << " leaves the client area";
+        for (std::size_t j = i + 1; j < shown.size(); ++j) {
+            EXPECT_FALSE(IntersectRect(&inside, &shown[i].second, &shown[j].second))
+                << shown[i].first << " overlaps " << shown[j].first;
+        }
+    }
+    EXPECT_EQ(child, nullptr) << "a control beyond the table";
+
+    // Tab, as the dialog manager walks it, with every control enabled.
+    for (const ControlSpec& spec : frmMainControls())
+        if (spec.id)
+            m_window->setEnabled(*spec.id, true);
+    std::vector<Control> order;
+    for (const ControlSpec& spec : frmMainControls())
+        if (takesFocus(spec.kind))
+            order.push_back(*spec.id);
+    for (std::size_t i = 0; i < order.size(); ++i)
+        EXPECT_EQ(GetNextDlgTabItem(m_window->hwnd(), item(order[i]), FALSE),
+                  item(order[(i + 1) % order.size()]))
+            << frmMainControl(order[i]).name;
+}
+
+TEST_F(WinWindow, TitleSizeMenuAndTimer)
+{
+    EXPECT_EQ(textOf(m_window->hwnd()), "Log - QVR/KPW - Quorvane - V1.0.0 - Fw v1.24 r4");
+    RECT client{};
+    GetClientRect(m_window->hwnd(), &client);
+    EXPECT_EQ(client.right, kFrmMainClientWidth);
+    EXPECT_EQ(client.bottom, kFrmMainClientHeight);
+    const LONG style = GetWindowLongW(m_window->hwnd(), GWL_STYLE);
+    EXPECT_EQ(style & (WS_MAXIMIZEBOX | WS_THICKFRAME), 0);
+    EXPECT_NE(style & WS_MINIMIZEBOX, 0);
+    wchar_t entry[32] = {};
+    GetMenuStringW(GetMenu(m_window->hwnd()), kMenuSobreId, entry, 32, MF_BYCOMMAND);
+    EXPECT_EQ(win32::narrow(entry), "Sobre");
+    EXPECT_TRUE(m_window->isEnabled(Control::Timer1));
+    pump(700);
+    EXPECT_EQ(textOf(item(Control::lblStatus)), "Desconectado.");
+    m_window->setEnabled(Control::Timer1, false);
+    EXPECT_FALSE(m_window->isEnabled(Control::Timer1));
+}
+
+TEST_F(WinWindow, TypingRulesOnRealCharacters)
+{
+    SetWindowTextW(item(Control::txtCOM), L"");
+    type(Control::txtCOM, "1a2-3");
+    EXPECT_EQ(textOf(item(Control::txtCOM)), "123");
+    type(Control::txtCOM, "4");
+    EXPECT_EQ(textOf(item(Control::txtCOM)), "123");
+    type(Control::txtCOM, "\b");
+    EXPECT_EQ(textOf(item(Control::txtCOM)), "12");
+    // Ctrl+V, Ctrl+X arrive as their control characters: discarded.
+    if (OpenClipboard(m_window->hwnd())) {
+        EmptyClipboard();
+        HGLOBAL text = GlobalAlloc(GMEM_MOVEABLE, 8);
+        std::memcpy(GlobalLock(text), L"xyz", 8);
+        GlobalUnlock(text);
+        SetClipboardData(CF_UNICODETEXT, text);
+        CloseClipboard();
+    }
+    SendMessageW(item(Control::txtCOM), EM_SETSEL, 0, -1);
+    type(Control::txtCOM, "\x16\x18");
+    EXPECT_EQ(textOf(item(Control::txtCOM)), "12");
+
+    SetWindowTextW(item(Control::txtEnd), L"");
+    type(Control::txtEnd, "a1bc");
+    EXPECT_EQ(textOf(item(Control::txtEnd)), "a1b");
+    SetWindowTextW(item(Control::txtTimeout), L"");
+    type(Control::txtTimeout, "1234567");
+    EXPECT_EQ(textOf(item(Control::txtTimeout)), "12345");
+    // Text the program writes is kept whole.
+    m_window->setText(Control::txtTimeout, "1234567");
+    EXPECT_EQ(m_window->text(Control::txtTimeout), "1234567");
+}
+
+TEST_F(WinWindow, EnterInThePortFieldConnectsThroughTheDialogKeys)
+{
+    SetWindowTextW(item(Control::txtCOM), L"0");
+    SetFocus(item(Control::txtCOM));
+    pressKey(item(Control::txtCOM), VK_RETURN);
+    m_window->processEvents();
+    ASSERT_EQ(m_prompts.shown.size(), 1u);
+    EXPECT_EQ(m_prompts.shown[0].text, "Porta COM deve ser maior que 0 e menor que 256.");
+    EXPECT_EQ(textOf(item(Control::txtCOM)), "0");
+
+    // In txtEnd too; there the missing library is told, not fatal.
+    m_prompts.shown.clear();
+    SetWindowTextW(item(Control::txtCOM), L"3");
+    SetFocus(item(Control::txtEnd));
+    pressKey(item(Control::txtEnd), VK_RETURN);
+    m_window->processEvents();
+    ASSERT_EQ(m_prompts.shown.size(), 1u);
+    EXPECT_NE(m_prompts.shown[0].text.find("kestrune-absent.dll"), std::string::npos);
+    EXPECT_EQ(m_window->text(Control::cmdOK), "Conectar");
+
+    // Esc while no download runs changes nothing.
+    pressKey(item(Control::txtEnd), VK_ESCAPE);
+    m_window->processEvents();
+    EXPECT_EQ(m_window->text(Control::lblRestante), "");
+    EXPECT_FALSE(m_window->values().cancelRequested);
+}
+
+TEST_F(WinWindow, TabIntoThePortFieldSelectsItAll)
+{
+    SetWindowTextW(item(Control::txtCOM), L"12");
+    SetFocus(item(Control::cboBaudRate));
+    pressKey(GetFocus(), VK_TAB);
+    m_window->processEvents();
+    ASSERT_EQ(GetFocus(), item(Control::txtCOM));
+    DWORD start = 9;
+    DWORD end = 9;
+    SendMessageW(item(Control::txtCOM),
+                 EM_GETSEL,
+                 reinterpret_cast<WPARAM>(&start),
+                 reinterpret_cast<LPARAM>(&end));
+    EXPECT_EQ(start, 0u);
+    EXPECT_EQ(end, 2u);
+}
+
+TEST_F(WinWindow, OptionFollowsTheEditedNumberAndStaysAlone)
+{
+    m_window->setChecked(Control::optInteira, true);
+    SetWindowTextW(item(Control::txtDe), L"5");
+    EXPECT_TRUE(m_window->isChecked(Control::optAte));
+    EXPECT_FALSE(m_window->isChecked(Control::optInteira));
+    EnableWindow(item(Control::txtUltimos), TRUE);
+    type(Control::txtUltimos, "7");
+    EXPECT_TRUE(m_window->isChecked(Control::optUltimos));
+    EXPECT_FALSE(m_window->isChecked(Control::optAte));
+    EnableWindow(item(Control::optInteira), TRUE);
+    SendMessageW(item(Control::optInteira), BM_CLICK, 0, 0);
+    EXPECT_TRUE(m_window->isChecked(Control::optInteira));
+    EXPECT_FALSE(m_window->isChecked(Control::optUltimos));
+    m_window->setChecked(Control::optInteira, false);
+    EXPECT_FALSE(m_window->isChecked(Control::optInteira));
+}
+
+TEST_F(WinWindow, TypedBaudRateSelectsNoEntry)
+{
+    EXPECT_EQ(m_window->listIndex(Control::cboBaudRate), 5);
+    SetWindowTextW(item(Control::cboBaudRate), L"9600");
+    EXPECT_EQ(m_window->listIndex(Control::cboBaudRate), -1);
+    m_window->setListIndex(Control::cboBaudRate, 1);
+    EXPECT_EQ(m_window->text(Control::cboBaudRate), "     9600");
+    EXPECT_EQ(m_window->listIndex(Control::cboBaudRate), 1);
+    m_window->setListIndex(Control::cboBaudRate, -1);
+    EXPECT_EQ(m_window->text(Control::cboBaudRate), "");
+}
+
+TEST_F(WinWindow, ProcurarPutsTheFolderWithABackslash)
+{
+    const auto procurar = [this] { SendMessageW(item(Control::cmdProcurar), BM_CLICK, 0, 0); };
+    m_folders.answer = "C:\\Dados";
+    procurar();
+    EXPECT_EQ(m_window->text(Control::txtCaminho), "C:\\Dados\\");
+    EXPECT_EQ(m_folders.titles.back(), "Caminho:");
+    m_folders.answer = "C:\\";
+    procurar();
+    EXPECT_EQ(m_window->text(Control::txtCaminho), "C:\\");
+    m_folders.answer = std::nullopt;
+    procurar();
+    m_folders.answer = "";
+    procurar();
+    EXPECT_EQ(m_window->text(Control::txtCaminho), "C:\\");
+}
+
+TEST_F(WinWindow, AboutBoxAtItsStoredPlaceClosesWithEnter)
+{
+    m_store.setValue("TopAbout", "750");
+    m_store.setValue("LeftAbout", "3000");
+    RECT frame{};
+    std::string version;
+    std::atomic<bool> seen = false;
+    std::thread helper = onDialog(L"Sobre LOG QVR", [&](HWND box) {
+        GetWindowRect(box, &frame);
+        version = textOf(GetDlgItem(box, FrmAbout::controlId("lblVersion")));
+        seen = true;
+        GUITHREADINFO gui{};
+        gui.cbSize = sizeof gui;
+        GetGUIThreadInfo(GetWindowThreadProcessId(box, nullptr), &gui);
+        pressKey(gui.hwndFocus != nullptr ? gui.hwndFocus : box, VK_RETURN);
+    });
+    PostMessageW(m_window->hwnd(), WM_COMMAND, kMenuSobreId, 0);
+    m_window->processEvents(); // returns once the box has closed
+    helper.join();
+    ASSERT_TRUE(seen);
+    EXPECT_EQ(version, "Versão 1.0.0");
+    EXPECT_EQ(frame.left, 200);
+    EXPECT_EQ(frame.top, 50);
+}
+
+TEST(WinPrompts, TheQuestionsButtonsReadSimAndNao)
+{
+    Win32Prompts prompts;
+    for (const int press : {IDOK, IDCANCEL, 0}) {
+        std::string sim;
+        std::string nao;
+        std::thread helper = onDialog(L"LOG QVR", [&](HWND box) {
+            sim = textOf(GetDlgItem(box, IDOK));
+            nao = textOf(GetDlgItem(box, IDCANCEL));
+            if (press != 0)
+                PostMessageW(GetDlgItem(box, press), BM_CLICK, 0, 0);
+            else
+                pressKey(GetDlgItem(box, IDOK), VK_ESCAPE);
+        });
+        const bool answer = prompts.ask("Salvar os 3 registros lidos?", "LOG QVR");
+        helper.join();
+        EXPECT_EQ(sim, "Sim");
+        EXPECT_EQ(nao, "Não");
+        EXPECT_EQ(answer, press == IDOK) << press;
+    }
+}
+
+} // namespace
