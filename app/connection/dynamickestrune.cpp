@@ -4,6 +4,7 @@
 
 #include <dlfcn.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <system_error>
@@ -11,6 +12,9 @@
 
 // Function pointer types taken from the library's own header, so a change of
 // an export's signature breaks this file's build instead of the stack.
+using LastErrorTextFn = uint32_t (*)(char*, uint32_t);
+using PortDeviceNameFn = uint32_t (*)(int32_t, char*, uint32_t);
+
 struct DynamicKestrune::Entries {
     decltype(&::open_comm) open_comm = nullptr;
     decltype(&::close_comm) close_comm = nullptr;
@@ -28,6 +32,11 @@ struct DynamicKestrune::Entries {
     decltype(&::bit_clear) bit_clear = nullptr;
     decltype(&::low) low = nullptr;
     decltype(&::high) high = nullptr;
+    // Optional: see KestruneApi.
+    LastErrorTextFn last_error_text = nullptr;
+    PortDeviceNameFn port_device_name = nullptr;
+    bool askedLastErrorText = false;
+    bool askedPortDeviceName = false;
 };
 
 DynamicKestrune::DynamicKestrune(std::string libraryName)
@@ -41,9 +50,13 @@ DynamicKestrune::~DynamicKestrune() = default;
 
 namespace {
 
+// Where the program's RUNPATH points: beside the executable (build tree,
+// portable copy) and the installed program's private library folder.
+constexpr const char* kRunpathFolders[] = {".", "../lib/logqvr"};
+
 // dlopen honours the RUNPATH of its caller; when a sanitizer runtime
-// intercepts dlopen the caller is that runtime, and $ORIGIN is lost. The
-// executable's own folder is where $ORIGIN points, so look there directly.
+// intercepts dlopen the caller is that runtime, and $ORIGIN is lost. So look
+// where $ORIGIN would have led.
 void* openBesideExecutable(const std::string& name)
 {
     if (name.find('/') != std::string::npos)
@@ -52,10 +65,27 @@ void* openBesideExecutable(const std::string& name)
     const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
     if (error)
         return nullptr;
-    void* handle = dlopen((exe.parent_path() / name).c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!handle)
+    for (const char* folder : kRunpathFolders) {
+        const std::filesystem::path path = (exe.parent_path() / folder / name).lexically_normal();
+        if (void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL))
+            return handle;
         dlerror();
-    return handle;
+    }
+    return nullptr;
+}
+
+// Calls an export that fills a text buffer and returns the text's full
+// length, again with a bigger buffer when the first was too small.
+template <class Fill> std::string filledText(Fill fill)
+{
+    std::string text(256, '\0');
+    uint32_t length = fill(text.data(), static_cast<uint32_t>(text.size()));
+    if (length >= text.size()) {
+        text.assign(length + 1, '\0');
+        length = fill(text.data(), static_cast<uint32_t>(text.size()));
+    }
+    text.resize(std::min<std::size_t>(length, text.size() - 1));
+    return text;
 }
 
 } // namespace
@@ -90,6 +120,19 @@ template <class Fn> Fn DynamicKestrune::entry(Fn& slot, const char* exportName)
 {
     if (!slot)
         slot = reinterpret_cast<Fn>(bind(exportName));
+    return slot;
+}
+
+template <class Fn> Fn DynamicKestrune::optionalEntry(Fn& slot, bool& asked, const char* exportName)
+{
+    if (!asked) {
+        asked = true;
+        try {
+            slot = reinterpret_cast<Fn>(bind(exportName));
+        } catch (const BindError&) {
+            slot = nullptr;
+        }
+    }
     return slot;
 }
 
@@ -170,6 +213,29 @@ uint32_t DynamicKestrune::high(uint32_t value)
 }
 
 #undef KESTRUNE_CALL
+
+std::string DynamicKestrune::lastErrorText()
+{
+    auto fn =
+        optionalEntry(m_entries->last_error_text, m_entries->askedLastErrorText, "last_error_text");
+    if (!fn)
+        return {};
+    return filledText([fn](char* buffer, uint32_t size) { return fn(buffer, size); });
+}
+
+std::optional<std::string> DynamicKestrune::portDeviceName(int32_t port)
+{
+    auto fn = optionalEntry(m_entries->port_device_name,
+                            m_entries->askedPortDeviceName,
+                            "port_device_name");
+    if (!fn)
+        return std::nullopt;
+    std::string name =
+        filledText([fn, port](char* buffer, uint32_t size) { return fn(port, buffer, size); });
+    if (name.empty())
+        return std::nullopt;
+    return name;
+}
 
 KestruneApi& dynamicKestrune()
 {

@@ -101,7 +101,7 @@ void DataLogDownload::cmdGerar_Click()
         m_ctx.prompts.show("O LOG está vazio!", PromptIcon::Information, kAppTitle);
         return;
     }
-    const std::string templatePath = m_ctx.programFolder + kDataTemplate;
+    const std::string templatePath = m_ctx.templateFolder + kDataTemplate;
     ExportDatabase db(m_engine ? *m_engine : mdb::dbEngine());
     try {
         db.open(templatePath);

@@ -63,7 +63,7 @@ void ResetLogDownload::cmdLogReset_Click()
         if (!readPointer(link))
             return;
 
-        const std::string templatePath = m_ctx.programFolder + kResetTemplate;
+        const std::string templatePath = m_ctx.templateFolder + kResetTemplate;
         db.open(templatePath);
         db.clearTable();
         view.setText(Control::lblTexto, "");

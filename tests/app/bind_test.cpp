@@ -65,7 +65,7 @@ TEST(Binding, ConnectWithoutTheLibraryShowsAMessageAndStaysDisconnected)
     RecordingPrompts prompts;
     MemorySettingsStore store;
     SystemClock clock;
-    ControllerContext ctx{{lib, prompts, store, clock, "/x", {}}, view, values};
+    ControllerContext ctx{{lib, prompts, store, clock, "/x", {}, "/x/"}, view, values};
     ConnectController connect(ctx);
     // Every field readable, so that the open is tried.
     view.setListIndex(Control::cboBaudRate, 5);

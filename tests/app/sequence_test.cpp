@@ -64,7 +64,8 @@ protected:
     FormValues values;
     RecordingPrompts prompts;
     SystemClock clock;
-    ConnectController connect{{{lib, prompts, store, clock, "/opt/logqvr", {}}, view, values}};
+    ConnectController connect{
+        {{lib, prompts, store, clock, "/opt/logqvr", {}, "/opt/logqvr/"}, view, values}};
 };
 
 TEST_F(ConnectSequence, OpensConfiguresIdentifiesAndSavesInThatOrder)

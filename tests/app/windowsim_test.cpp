@@ -93,9 +93,14 @@ private slots:
         m_store.setValue("Timeout", "50");
         m_store.setValue("Retries", "2");
         m_store.setValue("Caminho", outDir().toStdString() + "/");
-        m_window = std::make_unique<FrmMain>(
-            ControllerServices{m_lib, m_prompts, m_store, m_clock, prog.toStdString(), [](int) {}},
-            m_folders);
+        m_window = std::make_unique<FrmMain>(ControllerServices{m_lib,
+                                                                m_prompts,
+                                                                m_store,
+                                                                m_clock,
+                                                                prog.toStdString(),
+                                                                [](int) {},
+                                                                prog.toStdString() + "/"},
+                                             m_folders);
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
     }

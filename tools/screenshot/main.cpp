@@ -89,7 +89,8 @@ int main(int argc, char* argv[])
                                       store,
                                       clock,
                                       QCoreApplication::applicationDirPath().toStdString(),
-                                      [](int) {}},
+                                      [](int) {},
+                                      QDir::homePath().toStdString() + "/"},
                    folders);
     window.show();
     window.findChild<QPushButton*>("cmdOK")->click();
