@@ -7,10 +7,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <optional>
 #include <pthread.h>
 #include <sstream>
 #include <string>
+#include <sys/ioctl.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -23,6 +26,7 @@ struct Options {
     long resetPointer = 1;
     std::optional<long> firmware, release, options;
     std::vector<long> erased, badCrc;
+    sim::Faults faults;
 };
 
 void usage()
@@ -30,7 +34,8 @@ void usage()
     std::fprintf(stderr,
                  "usage: qvr-sim [--ports DIR] [--port N] [--slave A] [--pointer P]\n"
                  "               [--reset-pointer R] [--firmware V] [--release R] [--options O]\n"
-                 "               [--erased N,N,...] [--bad-crc N,N,...]\n");
+                 "               [--erased N,N,...] [--bad-crc N,N,...]\n"
+                 "               [--fault silent|bad-crc] [--truncate N]\n");
 }
 
 bool parseNumber(const char* text, long min, long max, long* out)
@@ -57,6 +62,19 @@ bool parseList(const char* text, std::vector<long>* out)
     return true;
 }
 
+// Misbehaviours a test in another process can ask for at start-up: a silent
+// device, and replies whose frame CRC is wrong.
+bool parseFault(const std::string& name, sim::Faults* faults)
+{
+    if (name == "silent")
+        faults->silent = true;
+    else if (name == "bad-crc")
+        faults->badCrc = true;
+    else
+        return false;
+    return true;
+}
+
 struct NumericOption {
     const char* name;
     long min, max;
@@ -71,7 +89,8 @@ bool parseOptions(int argc, char** argv, Options* o)
                                                  {"--reset-pointer", 0, 65535},
                                                  {"--firmware", 0, 65535},
                                                  {"--release", 0, 65535},
-                                                 {"--options", 0, 65535}};
+                                                 {"--options", 0, 65535},
+                                                 {"--truncate", 0, 255}};
     for (int i = 1; i < argc; i += 2) {
         const std::string name = argv[i];
         if (i + 1 >= argc) {
@@ -87,6 +106,8 @@ bool parseOptions(int argc, char** argv, Options* o)
             ok = parseList(value, &o->erased);
         } else if (name == "--bad-crc") {
             ok = parseList(value, &o->badCrc);
+        } else if (name == "--fault") {
+            ok = parseFault(value, &o->faults);
         } else {
             known = false;
             for (const NumericOption& n : kNumeric) {
@@ -109,6 +130,8 @@ bool parseOptions(int argc, char** argv, Options* o)
                     o->firmware = v;
                 else if (name == "--release")
                     o->release = v;
+                else if (name == "--truncate")
+                    o->faults.truncateTo = static_cast<int>(v);
                 else
                     o->options = v;
             }
@@ -143,6 +166,21 @@ void setUpDevice(sim::Simulator& device, const Options& o)
     });
 }
 
+// Makes the pty this process's controlling terminal, so that no client that
+// opens it without O_NOCTTY (Wine's server does) takes it as its own and is
+// sent SIGHUP when we close the line. Best effort: a process group leader,
+// as an interactive shell makes of its jobs, cannot start a session.
+void holdTerminal(const std::string& ptyPath)
+{
+    if (::setsid() < 0)
+        return;
+    const int fd = ::open(ptyPath.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (fd >= 0 && ::ioctl(fd, TIOCSCTTY, 0) != 0)
+        ::close(fd);
+    // On success fd stays open until exit; closing the line hangs the
+    // terminal up, and the SIGHUP that then comes to us is ignored.
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -160,13 +198,17 @@ int main(int argc, char** argv)
     sigaddset(&stopSignals, SIGTERM);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
+    std::signal(SIGHUP, SIG_IGN);
+
     sim::Simulator device(static_cast<uint8_t>(o.slave));
     setUpDevice(device, o);
+    device.setFaults(o.faults);
     std::string error;
     if (!device.start(&error)) {
         std::fprintf(stderr, "qvr-sim: no pseudo-terminal: %s\n", error.c_str());
         return 1;
     }
+    holdTerminal(device.ptyPath());
     if (!o.portsDir.empty() && !device.linkAsPort(o.portsDir, o.port, &error)) {
         std::fprintf(stderr, "qvr-sim: %s\n", error.c_str());
         return 1;

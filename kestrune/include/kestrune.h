@@ -2,14 +2,16 @@
  * One process-wide port and one 300-byte register image; every result is an
  * integer code. The program binds these exports by name at run time.
  *
- * Ports: number n (1 or more) opens com<n> in the folder $KESTRUNE_PORTS (default
- * $XDG_CONFIG_HOME/kestrune/ports, or ~/.config/kestrune/ports) when that
- * entry exists, else 1-32 = /dev/ttyS0-31, 33-64 = /dev/ttyUSB0-31,
- * 65-96 = /dev/ttyACM0-31; other numbers name no port. The open is exclusive
- * (flock plus TIOCEXCL), raw, 9600 8N2, time-outs 1000/5000/2000/5000/2000
- * (in set_timeout's order). Unloading the library closes a port still open:
- * nothing could close it afterwards, and it would stay held until the
- * process ends.
+ * Ports on Linux: number n (1 or more) opens com<n> in the folder
+ * $KESTRUNE_PORTS (default $XDG_CONFIG_HOME/kestrune/ports, or
+ * ~/.config/kestrune/ports) when that entry exists, else 1-32 =
+ * /dev/ttyS0-31, 33-64 = /dev/ttyUSB0-31, 65-96 = /dev/ttyACM0-31; other
+ * numbers name no port. The open is exclusive (flock plus TIOCEXCL) and raw.
+ * On Windows: number n (1 to 99999999) opens \\.\COM<n>, exclusively (no
+ * sharing), with every other field of the driver's DCB left as it reports it.
+ * Both: 9600 8N2, time-outs 1000/5000/2000/5000/2000 (in set_timeout's
+ * order). Unloading the library closes a port still open: nothing could
+ * close it afterwards, and it would stay held until the process ends.
  *
  * Time-outs keep their Windows meaning, in ms: read interval = longest gap
  * between two received bytes once the first has come (0 = unused); read
@@ -32,10 +34,27 @@
 
 #include <stdint.h>
 
+#if defined(_WIN32)
+/* A .def file names what leaves the DLL, as kestrune.map does on Linux;
+ * dllexport would add exports of its own, past the .def's checks. */
 #if defined(KESTRUNE_BUILDING)
+#define KESTRUNE_API
+#else
+#define KESTRUNE_API __declspec(dllimport)
+#endif
+#elif defined(KESTRUNE_BUILDING)
 #define KESTRUNE_API __attribute__((visibility("default")))
 #else
 #define KESTRUNE_API
+#endif
+
+/* 32-bit Windows programs that bind a library's exports by name expect the
+ * callee to pop its arguments (stdcall); the exported names stay plain all
+ * the same. x86-64 and Linux have one convention only. */
+#if defined(_WIN32) && (defined(__i386__) || defined(_M_IX86))
+#define KESTRUNE_CALLCONV __stdcall
+#else
+#define KESTRUNE_CALLCONV
 #endif
 
 /* open_comm results */
@@ -61,40 +80,42 @@ extern "C" {
 /* Port */
 /* A port still held is let go whatever the result, so a second open of the
  * same port gives 1 and leaves nothing open (nothing leaks). */
-KESTRUNE_API int32_t open_comm(int32_t port);
+KESTRUNE_API int32_t KESTRUNE_CALLCONV open_comm(int32_t port);
 /* 1 when it closed a port (and released its lock), else 0. */
-KESTRUNE_API int32_t close_comm(void);
+KESTRUNE_API int32_t KESTRUNE_CALLCONV close_comm(void);
 /* stopBits 1 = one stop bit, anything else two; 8 data bits, no parity. Any
- * rate the driver accepts (termios2/BOTHER); 0 is refused since on a tty it
- * means hang-up. */
-KESTRUNE_API uint32_t set_baud(uint32_t baud, uint32_t stopBits);
-KESTRUNE_API uint32_t set_timeout(uint32_t readIntervalMs,
-                                  uint32_t readTotalConstantMs,
-                                  uint32_t readTotalMultiplierMs,
-                                  uint32_t writeTotalConstantMs,
-                                  uint32_t writeTotalMultiplierMs);
-KESTRUNE_API void write_comm(const uint8_t* buffer, uint32_t length);
-KESTRUNE_API uint8_t read_comm(void);
+ * rate the driver accepts (termios2/BOTHER on Linux, the DCB's rate as given
+ * on Windows); 0 is refused since on a tty it means hang-up. */
+KESTRUNE_API uint32_t KESTRUNE_CALLCONV set_baud(uint32_t baud, uint32_t stopBits);
+KESTRUNE_API uint32_t KESTRUNE_CALLCONV set_timeout(uint32_t readIntervalMs,
+                                                    uint32_t readTotalConstantMs,
+                                                    uint32_t readTotalMultiplierMs,
+                                                    uint32_t writeTotalConstantMs,
+                                                    uint32_t writeTotalMultiplierMs);
+KESTRUNE_API void KESTRUNE_CALLCONV write_comm(const uint8_t* buffer, uint32_t length);
+KESTRUNE_API uint8_t KESTRUNE_CALLCONV read_comm(void);
 /* Discards the receive queue, then sends the low byte; 1 or 0 written. */
-KESTRUNE_API uint32_t comm_tx(uint32_t value);
+KESTRUNE_API uint32_t KESTRUNE_CALLCONV comm_tx(uint32_t value);
 
 /* Modbus RTU master and register image. modbus_rd returns 2 only when the
  * write of its request failed; a write cut short by its time-out still waits
  * for the reply. */
-KESTRUNE_API uint32_t modbus_rd(uint32_t slave, uint32_t firstRegister, uint32_t count);
-KESTRUNE_API uint32_t modbus_var(uint32_t index);
-KESTRUNE_API uint32_t modbus_wr(uint32_t slave, uint32_t reg, uint32_t value);
-KESTRUNE_API uint32_t modbus_store(uint32_t position, uint32_t value);
-KESTRUNE_API uint32_t modbus_wrb(uint32_t length);
-KESTRUNE_API uint32_t modbus_buf_wr(uint8_t* buffer, uint32_t length);
-KESTRUNE_API uint32_t crc_calc(uint32_t crc, uint32_t word);
+KESTRUNE_API uint32_t KESTRUNE_CALLCONV modbus_rd(uint32_t slave,
+                                                  uint32_t firstRegister,
+                                                  uint32_t count);
+KESTRUNE_API uint32_t KESTRUNE_CALLCONV modbus_var(uint32_t index);
+KESTRUNE_API uint32_t KESTRUNE_CALLCONV modbus_wr(uint32_t slave, uint32_t reg, uint32_t value);
+KESTRUNE_API uint32_t KESTRUNE_CALLCONV modbus_store(uint32_t position, uint32_t value);
+KESTRUNE_API uint32_t KESTRUNE_CALLCONV modbus_wrb(uint32_t length);
+KESTRUNE_API uint32_t KESTRUNE_CALLCONV modbus_buf_wr(uint8_t* buffer, uint32_t length);
+KESTRUNE_API uint32_t KESTRUNE_CALLCONV crc_calc(uint32_t crc, uint32_t word);
 
 /* Word and bit helpers */
-KESTRUNE_API uint32_t bit_test(uint32_t value, uint32_t bit);
-KESTRUNE_API uint32_t bit_set(uint32_t value, uint32_t bit);
-KESTRUNE_API uint32_t bit_clear(uint32_t value, uint32_t bit);
-KESTRUNE_API uint32_t low(uint32_t value);
-KESTRUNE_API uint32_t high(uint32_t value);
+KESTRUNE_API uint32_t KESTRUNE_CALLCONV bit_test(uint32_t value, uint32_t bit);
+KESTRUNE_API uint32_t KESTRUNE_CALLCONV bit_set(uint32_t value, uint32_t bit);
+KESTRUNE_API uint32_t KESTRUNE_CALLCONV bit_clear(uint32_t value, uint32_t bit);
+KESTRUNE_API uint32_t KESTRUNE_CALLCONV low(uint32_t value);
+KESTRUNE_API uint32_t KESTRUNE_CALLCONV high(uint32_t value);
 
 #ifdef __cplusplus
 }

@@ -30,9 +30,9 @@ Library& library()
 
 extern "C" {
 
-int32_t open_comm(int32_t port)
+int32_t KESTRUNE_CALLCONV open_comm(int32_t port)
 {
-    auto path = kestrune::resolvePort(port, kestrune::portsFolder());
+    auto path = kestrune::portDevice(port);
     if (!path) {
         library().port.close(); // an open that names no port still lets go of the old one
         return KESTRUNE_OPEN_FAILED;
@@ -40,21 +40,21 @@ int32_t open_comm(int32_t port)
     return static_cast<int32_t>(library().port.open(*path));
 }
 
-int32_t close_comm(void)
+int32_t KESTRUNE_CALLCONV close_comm(void)
 {
     return library().port.close() ? 1 : 0;
 }
 
-uint32_t set_baud(uint32_t baud, uint32_t stopBits)
+uint32_t KESTRUNE_CALLCONV set_baud(uint32_t baud, uint32_t stopBits)
 {
     return library().port.setBaud(baud, stopBits == 1) ? 1 : 0;
 }
 
-uint32_t set_timeout(uint32_t readIntervalMs,
-                     uint32_t readTotalConstantMs,
-                     uint32_t readTotalMultiplierMs,
-                     uint32_t writeTotalConstantMs,
-                     uint32_t writeTotalMultiplierMs)
+uint32_t KESTRUNE_CALLCONV set_timeout(uint32_t readIntervalMs,
+                                       uint32_t readTotalConstantMs,
+                                       uint32_t readTotalMultiplierMs,
+                                       uint32_t writeTotalConstantMs,
+                                       uint32_t writeTotalMultiplierMs)
 {
     library().port.setTimeouts(CommTimeouts{readIntervalMs,
                                             readTotalConstantMs,
@@ -64,21 +64,21 @@ uint32_t set_timeout(uint32_t readIntervalMs,
     return 1;
 }
 
-void write_comm(const uint8_t* buffer, uint32_t length)
+void KESTRUNE_CALLCONV write_comm(const uint8_t* buffer, uint32_t length)
 {
     if (buffer != nullptr) {
         library().port.write(buffer, length);
     }
 }
 
-uint8_t read_comm(void)
+uint8_t KESTRUNE_CALLCONV read_comm(void)
 {
     uint8_t byte = 0;
     library().port.read(&byte, 1);
     return byte;
 }
 
-uint32_t comm_tx(uint32_t value)
+uint32_t KESTRUNE_CALLCONV comm_tx(uint32_t value)
 {
     auto& port = library().port;
     if (!port.isOpen()) {
@@ -89,62 +89,62 @@ uint32_t comm_tx(uint32_t value)
     return port.write(&byte, 1) == 1 ? 1 : 0;
 }
 
-uint32_t modbus_rd(uint32_t slave, uint32_t firstRegister, uint32_t count)
+uint32_t KESTRUNE_CALLCONV modbus_rd(uint32_t slave, uint32_t firstRegister, uint32_t count)
 {
     return library().master.readHolding(slave, firstRegister, count);
 }
 
-uint32_t modbus_var(uint32_t index)
+uint32_t KESTRUNE_CALLCONV modbus_var(uint32_t index)
 {
     return library().image.word(index);
 }
 
-uint32_t modbus_wr(uint32_t slave, uint32_t reg, uint32_t value)
+uint32_t KESTRUNE_CALLCONV modbus_wr(uint32_t slave, uint32_t reg, uint32_t value)
 {
     return library().master.writeSingle(slave, reg, value);
 }
 
-uint32_t modbus_store(uint32_t position, uint32_t value)
+uint32_t KESTRUNE_CALLCONV modbus_store(uint32_t position, uint32_t value)
 {
     return library().image.store(position, value);
 }
 
-uint32_t modbus_wrb(uint32_t length)
+uint32_t KESTRUNE_CALLCONV modbus_wrb(uint32_t length)
 {
     return library().master.writeImage(length);
 }
 
-uint32_t modbus_buf_wr(uint8_t* buffer, uint32_t length)
+uint32_t KESTRUNE_CALLCONV modbus_buf_wr(uint8_t* buffer, uint32_t length)
 {
     return library().master.writeRaw(buffer, length);
 }
 
-uint32_t crc_calc(uint32_t crc, uint32_t word)
+uint32_t KESTRUNE_CALLCONV crc_calc(uint32_t crc, uint32_t word)
 {
     return kestrune::crcStepWord(crc, word);
 }
 
-uint32_t bit_test(uint32_t value, uint32_t bit)
+uint32_t KESTRUNE_CALLCONV bit_test(uint32_t value, uint32_t bit)
 {
     return (value >> (bit & 31u)) & 1u;
 }
 
-uint32_t bit_set(uint32_t value, uint32_t bit)
+uint32_t KESTRUNE_CALLCONV bit_set(uint32_t value, uint32_t bit)
 {
     return value | (1u << (bit & 31u));
 }
 
-uint32_t bit_clear(uint32_t value, uint32_t bit)
+uint32_t KESTRUNE_CALLCONV bit_clear(uint32_t value, uint32_t bit)
 {
     return value & ~(1u << (bit & 31u));
 }
 
-uint32_t low(uint32_t value)
+uint32_t KESTRUNE_CALLCONV low(uint32_t value)
 {
     return value & 0xFFu;
 }
 
-uint32_t high(uint32_t value)
+uint32_t KESTRUNE_CALLCONV high(uint32_t value)
 {
     return value >> 8;
 }

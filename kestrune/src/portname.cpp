@@ -69,4 +69,9 @@ std::optional<std::string> resolvePort(int32_t port, const std::string& folder)
     return standardDevice(port);
 }
 
+std::optional<std::string> portDevice(int32_t port)
+{
+    return resolvePort(port, portsFolder());
+}
+
 } // namespace kestrune

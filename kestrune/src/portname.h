@@ -1,6 +1,5 @@
-// Port numbers to device paths. A folder of links com<n> lets a user (or a
-// test) point any number at any device; without a link the numbers follow
-// the usual Linux device families.
+// Port numbers to device names. The number is the interface everywhere;
+// each system maps it its own way.
 #pragma once
 
 #include <cstdint>
@@ -8,6 +7,21 @@
 #include <string>
 
 namespace kestrune {
+
+// What port number `port` opens on this system; none when it names no port.
+std::optional<std::string> portDevice(int32_t port);
+
+#ifdef _WIN32
+
+// "\\.\COM<n>": the device namespace reaches COM10 and above, which the
+// bare "COM<n>" form does not. Built in 16 characters with its terminator,
+// so n has at most 8 digits; numbers below 1 or above 99999999 name no port.
+std::optional<std::string> comDeviceName(int32_t port);
+
+#else
+
+// A folder of links com<n> lets a user (or a test) point any number at any
+// device; without a link the numbers follow the usual Linux device families.
 
 // $KESTRUNE_PORTS, else $XDG_CONFIG_HOME/kestrune/ports, else
 // $HOME/.config/kestrune/ports; empty when none can be formed.
@@ -19,5 +33,7 @@ std::optional<std::string> standardDevice(int32_t port);
 // com<port> in `folder` when that entry exists (a dangling link counts, so
 // the open fails rather than reach some other device), else standardDevice.
 std::optional<std::string> resolvePort(int32_t port, const std::string& folder);
+
+#endif
 
 } // namespace kestrune

@@ -135,9 +135,19 @@ bool SerialPort::close()
     return true;
 }
 
+bool SerialPort::isOpen() const
+{
+    return m_fd >= 0;
+}
+
 bool SerialPort::setBaud(uint32_t baud, bool oneStopBit)
 {
     return applyLineSpeed(m_fd, baud, oneStopBit);
+}
+
+void SerialPort::setTimeouts(const CommTimeouts& timeouts)
+{
+    m_timeouts = timeouts;
 }
 
 void SerialPort::purgeInput()

@@ -1,12 +1,16 @@
-// The one serial port: open by path with an exclusive hold, 8N2 raw line
-// settings, and the five Windows-style time-outs emulated with poll().
+// The one serial port: open by path with an exclusive hold, 8N2 line
+// settings and the five Windows-style time-outs. On Linux the line is raw
+// termios and the time-outs are emulated with poll(); on Windows the serial
+// driver keeps both (serialport_win32.cpp).
 #pragma once
 
 #include "transport.h"
 
 #include <cstdint>
 #include <string>
+#ifndef _WIN32
 #include <sys/types.h>
+#endif
 
 namespace kestrune {
 
@@ -31,7 +35,7 @@ inline constexpr uint32_t kMaxTimeout = 0xFFFFFFFFu;
 
 enum class OpenResult : int32_t {
     Failed = 1,     // no such port, or held here or by another process
-    NoSettings = 2, // not a terminal (tcgetattr failed); the port stays held
+    NoSettings = 2, // settings unreadable (not a terminal); the port stays held
     Refused = 3,    // 9600 8N2 refused; the port stays held
     Ok = 4,
 };
@@ -48,12 +52,13 @@ public:
     OpenResult open(const std::string& path);
     // True when a port was held and is now closed.
     bool close();
-    bool isOpen() const { return m_fd >= 0; }
+    bool isOpen() const;
 
     // 8 data bits, no parity, one stop bit when `oneStopBit`, else two. Any
     // rate the driver takes; 0 is refused, since on a tty it means hang-up.
     bool setBaud(uint32_t baud, bool oneStopBit);
-    void setTimeouts(const CommTimeouts& timeouts) { m_timeouts = timeouts; }
+    // Whether the driver took them is not reported.
+    void setTimeouts(const CommTimeouts& timeouts);
 
     void purgeInput() override;
     std::ptrdiff_t write(const uint8_t* data, std::size_t length) override;
@@ -62,16 +67,24 @@ public:
 private:
     OpenResult configure();
 
+#ifdef _WIN32
+    // The HANDLE, null when no port is held; void* keeps <windows.h> and its
+    // macros out of every file that includes this one.
+    void* m_handle = nullptr;
+#else
     int m_fd = -1;
     // The process that opened m_fd. A child made by fork() inherits the
     // descriptor but shares its lock and the tty's exclusive flag with the
     // parent, so it must not undo either when it lets go of its copy.
     pid_t m_owner = 0;
     CommTimeouts m_timeouts = kOpenTimeouts;
+#endif
 };
 
+#ifndef _WIN32
 // termios2 lives in <asm/termbits.h>, which cannot share a file with
 // <termios.h>; this is its only door.
 bool applyLineSpeed(int fd, uint32_t baud, bool oneStopBit);
+#endif
 
 } // namespace kestrune

@@ -461,7 +461,7 @@ private slots:
         QTest::mouseClick(procurar, Qt::LeftButton);
         QCOMPARE(path->text(), QStringLiteral("/srv/dados/"));
         QCOMPARE(m_folders.titles.back(), std::string("Caminho:"));
-        m_folders.answer = "/";
+        m_folders.answer.emplace("/"); // assigning the literal trips GCC 12's -O3 -Wrestrict
         QTest::mouseClick(procurar, Qt::LeftButton);
         QCOMPARE(path->text(), QStringLiteral("/"));
         m_folders.answer = std::nullopt; // cancelled

@@ -1,6 +1,6 @@
 // Word and bit helpers and the exported CRC step.
 #include "kestrune.h"
-#include "ptyharness.h"
+#include "refcrc.h"
 
 #include <gtest/gtest.h>
 

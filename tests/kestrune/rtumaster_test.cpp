@@ -1,6 +1,6 @@
 // The RTU master over an in-memory transport: frames sent, replies judged,
 // the register image kept.
-#include "ptyharness.h"
+#include "refcrc.h"
 #include "rtumaster.h"
 
 #include <gtest/gtest.h>

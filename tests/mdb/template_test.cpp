@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <utility>
 
 using namespace mdb;
 
@@ -43,9 +44,8 @@ class GeneratedTemplate : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        m_jet = mdbtest::readBytes(mdbtest::referencePath("emptyJet4.mdb"));
-        if (m_jet.empty())
-            GTEST_SKIP() << "emptyJet4.mdb not available";
+        LOAD_REFERENCE(jet, "emptyJet4.mdb");
+        m_jet = std::move(jet);
         m_ours = mdbgen::buildTemplate(mdbgen::dataLogColumns());
     }
     std::vector<uint8_t> m_jet;
@@ -111,7 +111,10 @@ TEST_F(GeneratedTemplate, CatalogIndexesListLogBesideJetsEntries)
     for (const auto& c : cases) {
         auto expected = leafEntries(mdbtest::page(m_jet, c.page));
         expected.insert(expected.end(), c.added.begin(), c.added.end());
-        std::sort(expected.begin(), expected.end());
+        // The order spelled out: GCC 12 at -O3 misreads the bounds of std::vector's own <=>.
+        std::sort(expected.begin(), expected.end(), [](const auto& a, const auto& b) {
+            return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end());
+        });
         EXPECT_EQ(leafEntries(mdbtest::page(m_ours, c.page)), expected) << "page " << c.page;
         EXPECT_EQ(get32(mdbtest::page(m_ours, c.page), 4), get32(mdbtest::page(m_jet, c.page), 4));
     }
@@ -156,8 +159,6 @@ TEST_F(GeneratedTemplate, SystemDefinitionsAgreeApartFromJunk)
 
 TEST(GeneratedTemplateReaders, MdbtoolsReadsBothTemplates)
 {
-    if (::access(LOGQVR_MDB_EXPORT, X_OK) != 0)
-        GTEST_SKIP() << "mdb-export not installed";
     mdbtest::TempDir dir;
     struct {
         std::span<const mdbgen::LogColumn> columns;

@@ -2,6 +2,8 @@
 // whole-file reads and writes.
 #pragma once
 
+#include "referencemdb.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -18,7 +20,7 @@ namespace mdbtest {
 
 inline std::string referencePath(const std::string& name)
 {
-    return std::string(LOGQVR_REFERENCE_MDB_DIR) + "/" + name;
+    return refmdb::path(name);
 }
 
 inline std::vector<uint8_t> readBytes(const std::string& path)
@@ -36,9 +38,9 @@ inline void writeBytes(const std::string& path, const std::vector<uint8_t>& byte
 
 // Reads a reference file, or skips the test when the folder is not there.
 #define LOAD_REFERENCE(var, name)                                                                  \
+    LOGQVR_NEEDS_REFERENCE_MDB();                                                                  \
     std::vector<uint8_t> var = mdbtest::readBytes(mdbtest::referencePath(name));                   \
-    if (var.empty())                                                                               \
-    GTEST_SKIP() << "reference file " << name << " not available"
+    ASSERT_FALSE(var.empty()) << mdbtest::referencePath(name) << " is missing or empty"
 
 // What mdb-export prints for table LOG: the header line, then one per row.
 inline std::vector<std::string> exportLines(const std::string& path)

@@ -175,6 +175,7 @@ class Faults : public ::testing::TestWithParam<FaultCase> {};
 
 TEST_P(Faults, AreFoundByName)
 {
+    LOGQVR_NEEDS_REFERENCE_MDB();
     Bytes bytes = modelFile();
     GetParam().damage(bytes);
     auto findings = checkImage(Image(bytes));
@@ -189,6 +190,7 @@ INSTANTIATE_TEST_SUITE_P(OneDamage, Faults, ::testing::ValuesIn(kFaults), [](con
 
 TEST(CheckerFaults, FixedColumnsMovedOntoEachOther)
 {
+    LOGQVR_NEEDS_REFERENCE_MDB();
     Bytes bytes = modelFile();
     Image image(bytes);
     TableDef log = image.tableDef(kLogTdef);
@@ -206,6 +208,7 @@ TEST(CheckerFaults, FixedColumnsMovedOntoEachOther)
 
 TEST(CheckerFaults, TableWithoutPermissionRows)
 {
+    LOGQVR_NEEDS_REFERENCE_MDB();
     Bytes bytes = modelFile();
     Image image(bytes);
     TableDef aces = image.tableDef(3);
@@ -225,6 +228,7 @@ TEST(CheckerFaults, TableWithoutPermissionRows)
 
 TEST(CheckerFaults, TableDefinitionWithoutCatalogRow)
 {
+    LOGQVR_NEEDS_REFERENCE_MDB();
     Bytes bytes = modelFile();
     Image image(bytes);
     TableDef catalog = image.tableDef(2);
@@ -245,6 +249,7 @@ TEST(CheckerFaults, TableDefinitionWithoutCatalogRow)
 // exception (this runs under the sanitizers too).
 TEST(CheckerFaults, SurvivesRandomDamageAndTruncation)
 {
+    LOGQVR_NEEDS_REFERENCE_MDB();
     const Bytes original = modelFile();
     std::mt19937 rng(20240305);
     for (int round = 0; round < 150; ++round) {
@@ -265,6 +270,7 @@ TEST(CheckerFaults, SurvivesRandomDamageAndTruncation)
 
 TEST(CheckerCommand, ExitsNonZeroAndPrintsTheFinding)
 {
+    LOGQVR_NEEDS_REFERENCE_MDB();
     mdbcheck::testing::TempDir dir;
     Bytes bytes = modelFile();
     put32(bytes, pageAt(kLogTdef) + 16, 7);

@@ -24,6 +24,7 @@ class ReferenceFiles : public ::testing::TestWithParam<ReferenceCase> {};
 
 TEST_P(ReferenceFiles, HaveNoFindings)
 {
+    LOGQVR_NEEDS_REFERENCE_MDB();
     CheckOptions options = GetParam().accessMade ? CheckOptions::accessMade() : CheckOptions();
     auto findings = checkFile(referenceFile(GetParam().file), options);
     for (const Finding& f : findings)
@@ -62,6 +63,7 @@ TEST(JetImage, DecodesPlainAndCompressedText)
 
 TEST(JetImage, ReadsTheCatalogOfTheJetMadeFile)
 {
+    LOGQVR_NEEDS_REFERENCE_MDB();
     Image image = Image::fromFile(referenceFile("emptyJet4.mdb"));
     TableDef catalog = image.tableDef(2);
     EXPECT_EQ(catalog.columns.size(), 17u);
@@ -80,6 +82,7 @@ TEST(JetImage, ReadsTheCatalogOfTheJetMadeFile)
 
 TEST(JetImage, ReadsRowsThatJackcessWrote)
 {
+    LOGQVR_NEEDS_REFERENCE_MDB();
     Image image = Image::fromFile(referenceFile("jackcess-LOG_QVR-3rows.mdb"));
     TableDef log = image.tableDef(24);
     ASSERT_EQ(log.columns.size(), 42u);
@@ -127,6 +130,7 @@ Bytes withReferenceGlobalMap()
 
 TEST(GlobalMap, ReferenceKindIsRead)
 {
+    LOGQVR_NEEDS_REFERENCE_MDB();
     Bytes bytes = withReferenceGlobalMap();
     auto clean = checkImage(Image(bytes));
     for (const Finding& f : clean)

@@ -27,6 +27,7 @@ class EngineWrites : public ::testing::TestWithParam<TemplateCase> {
 protected:
     void SetUp() override
     {
+        LOGQVR_NEEDS_REFERENCE_MDB();
         std::string from = templateFile(GetParam().generated);
         ASSERT_TRUE(std::filesystem::exists(from)) << from << " was not generated";
         m_file = m_dir.copyIn(from, GetParam().generated);
@@ -111,6 +112,7 @@ INSTANTIATE_TEST_SUITE_P(Generated,
 // The whole data-log memory: 10380 records.
 TEST(EngineWritesFullLog, TenThousandRowsReader)
 {
+    LOGQVR_NEEDS_REFERENCE_MDB();
     TempDir dir;
     std::string from = templateFile("LOG_QVR.mdb");
     ASSERT_TRUE(std::filesystem::exists(from)) << from << " was not generated";

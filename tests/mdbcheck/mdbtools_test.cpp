@@ -58,6 +58,7 @@ TEST(Json, ReadsTheReaderScriptsOutput)
 
 TEST(Mdbtools, SeeTheJackcessModel)
 {
+    LOGQVR_NEEDS_REFERENCE_MDB();
     std::string file = referenceFile("jackcess-LOG_QVR-3rows.mdb");
     EXPECT_EQ(mdbVersion(file), "JET4");
     auto tables = mdbTables(file);
@@ -82,6 +83,7 @@ TEST(Mdbtools, SeeTheJackcessModel)
 
 TEST(MdbtoolsReader, SeesTheJackcessModel)
 {
+    LOGQVR_NEEDS_REFERENCE_MDB();
     std::string file = referenceFile("jackcess-LOG_QVR-3rows.mdb");
     ReaderTable t = mdbReaderTable(file, "LOG");
     EXPECT_EQ(t.rowCount, 3);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "jetimage.h"
+#include "referencemdb.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -14,9 +15,10 @@
 
 namespace mdbcheck::testing {
 
+// Callers start with LOGQVR_NEEDS_REFERENCE_MDB(): the folder may be absent.
 inline std::string referenceFile(const std::string& name)
 {
-    return std::string(MDBCHECK_REFERENCE_DIR) + "/" + name;
+    return refmdb::path(name);
 }
 
 // The templates the generator writes beside the program.

@@ -1,7 +1,8 @@
 // Pseudo-terminal plumbing for the kestrune tests and benchmark: a pty pair,
-// a throw-away folder of com<n> links, plain byte I/O on the master side and
-// a CRC written independently of the library's.
+// a throw-away folder of com<n> links and plain byte I/O on the master side.
 #pragma once
+
+#include "refcrc.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -9,8 +10,6 @@
 #include <vector>
 
 namespace ktest {
-
-using Bytes = std::vector<uint8_t>;
 
 class PtyPair {
 public:
@@ -58,10 +57,5 @@ Bytes readSome(int fd, std::size_t count, int timeoutMs);
 // Everything readable within `settleMs`.
 Bytes drain(int fd, int settleMs);
 void writeAll(int fd, const Bytes& bytes);
-
-// Table-driven, built from the polynomial at start-up: a different route to
-// the same CRC-16/MODBUS as the library's bitwise one.
-uint16_t referenceCrc(const uint8_t* data, std::size_t length);
-Bytes withCrc(Bytes frame);
 
 } // namespace ktest
