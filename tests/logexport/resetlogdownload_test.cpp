@@ -259,7 +259,8 @@ TEST(ResetLogOwnLink, PortAndTimeOutAreTakenAsTheConnectTakesThem)
     RecordingPrompts prompts;
     MemorySettingsStore store;
     SystemClock clock;
-    ResetLogDownload download({{lib, prompts, store, clock, "/nowhere", [](int) {}}, view, values});
+    ResetLogDownload download(
+        {{lib, prompts, store, clock, "/nowhere", [](int) {}, "/nowhere/"}, view, values});
     view.setText(Control::txtCOM, "7");
     view.setListIndex(Control::cboBaudRate, 1);
     view.setText(Control::txtTimeout, "-1");
