@@ -12,9 +12,6 @@
 
 // Function pointer types taken from the library's own header, so a change of
 // an export's signature breaks this file's build instead of the stack.
-using LastErrorTextFn = uint32_t (*)(char*, uint32_t);
-using PortDeviceNameFn = uint32_t (*)(int32_t, char*, uint32_t);
-
 struct DynamicKestrune::Entries {
     decltype(&::open_comm) open_comm = nullptr;
     decltype(&::close_comm) close_comm = nullptr;
@@ -33,8 +30,8 @@ struct DynamicKestrune::Entries {
     decltype(&::low) low = nullptr;
     decltype(&::high) high = nullptr;
     // Optional: see KestruneApi.
-    LastErrorTextFn last_error_text = nullptr;
-    PortDeviceNameFn port_device_name = nullptr;
+    decltype(&::last_error_text) last_error_text = nullptr;
+    decltype(&::port_device_name) port_device_name = nullptr;
     bool askedLastErrorText = false;
     bool askedPortDeviceName = false;
 };
