@@ -44,6 +44,18 @@ TEST(Binding, MissingExportNamesTheExport)
     }
 }
 
+TEST(Binding, OptionalExportsOfAnOlderOrAbsentLibraryJustTellNothing)
+{
+    for (const char* name : {"libc.so.6", "libkestrune-absent.so"}) {
+        DynamicKestrune lib(name);
+        EXPECT_EQ(lib.lastErrorText(), "") << name;
+        EXPECT_EQ(lib.portDeviceName(33), std::nullopt) << name;
+    }
+    DynamicKestrune lib;
+    EXPECT_EQ(lib.portDeviceName(33), "/dev/ttyUSB0");
+    EXPECT_EQ(lib.portDeviceName(97), std::nullopt) << "no link, no device family";
+}
+
 TEST(Binding, RealLibraryBindsEachExport)
 {
     DynamicKestrune lib;

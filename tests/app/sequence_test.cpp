@@ -167,6 +167,8 @@ TEST_F(ConnectSequence, RefusedBaudRateStillSetsTheTimeOutThenCloses)
     EXPECT_FALSE(values.PortaAberta);
 }
 
+// The scripted library, like one built before last_error_text, gives no
+// reason: the box holds the fixed line alone.
 TEST_F(ConnectSequence, FailedOpenClosesAndReadsNothing)
 {
     lib.openResult = 1;

@@ -183,7 +183,12 @@ TEST_F(ResetLogDownloadTest, OpeningProblemsAreToldAndLeaveTheLinkClosed)
     std::filesystem::create_symlink("/nonexistent/tty", rig->programFolder() + "/../ports/com9");
     rig->view.setText(Control::txtCOM, "9");
     run();
-    expectOnlyPrompt("Erro ao abrir porta COM.", PromptIcon::Warning, "Erro");
+    const std::string ports =
+        std::filesystem::path(rig->programFolder() + "/../ports").lexically_normal().string();
+    expectOnlyPrompt("Erro ao abrir porta COM.\nPorta 9 (" + ports +
+                         "/com9 → /nonexistent/tty) não existe.",
+                     PromptIcon::Warning,
+                     "Erro");
     EXPECT_FALSE(rig->values.PortaAberta);
 
     // Texts that are no numbers stop before anything is opened.
