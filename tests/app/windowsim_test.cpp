@@ -5,13 +5,16 @@
 #include "core/clock.h"
 #include "core/folderpicker.h"
 #include "core/settingsstore.h"
+#include "fakesysfs.h"
 #include "recordingprompts.h"
 #include "simulator.h"
 #include "ui/frmmain.h"
 
+#include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -60,6 +63,21 @@ private:
         QTest::mouseClick(button, Qt::LeftButton);
     }
 
+    QMenu* portsMenu() const { return m_window->findChild<QMenu*>("menu_portas"); }
+    QAction* menuAction(int index) const { return portsMenu()->actions().value(index); }
+
+    // Opens "Portas" as a click would and closes it again; the entries' texts.
+    QStringList openPortsMenu()
+    {
+        QMenu* menu = portsMenu();
+        menu->popup(m_window->mapToGlobal(QPoint(0, 0)));
+        menu->hide();
+        QStringList texts;
+        for (const QAction* action : menu->actions())
+            texts << action->text();
+        return texts;
+    }
+
     QStringList outputs(const QString& prefix) const
     {
         return QDir(outDir()).entryList({prefix + "*.mdb"}, QDir::Files);
@@ -105,6 +123,29 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
     }
 
+    // The menu read afresh each time it opens: the simulator's link and a
+    // USB adapter of a sysfs tree of our own.
+    void portsMenuListsThePortsAndFillsThePortField()
+    {
+        FakeSysfs sysfs(m_dir.filePath("sys").toStdString());
+        sysfs.usbSerial("ttyUSB0", "1-2", "FTDI", "FT232R USB UART");
+        ::setenv("LOGQVR_SYSFS_ROOT", sysfs.root().c_str(), 1);
+        const QStringList texts = openPortsMenu();
+        ::unsetenv("LOGQVR_SYSFS_ROOT");
+        QCOMPARE(texts.size(), 2);
+        QVERIFY2(texts[0].startsWith(QStringLiteral("Porta 6 — /dev/pts/")) &&
+                     texts[0].endsWith(QStringLiteral(" (com6)")),
+                 qPrintable(texts[0]));
+        QCOMPARE(texts[1], QStringLiteral("Porta 33 — /dev/ttyUSB0 — FTDI FT232R USB UART"));
+
+        QAction* usb = menuAction(1);
+        QVERIFY(usb->isEnabled());
+        usb->trigger();
+        QCOMPARE(m_window->text(Control::txtCOM), std::string("33"));
+        menuAction(0)->trigger();
+        QCOMPARE(m_window->text(Control::txtCOM), std::to_string(kPort));
+    }
+
     void connectByClickAndPoll()
     {
         click("cmdOK");
@@ -119,6 +160,9 @@ private slots:
                  QString::fromUtf8("Número de Série: 012345"));
         QVERIFY(!m_window->isEnabled(Control::txtCOM));
         QCOMPARE(m_store.value("COM"), std::optional<std::string>(std::to_string(kPort)));
+        // The port field is locked while connected; so is choosing a port.
+        openPortsMenu();
+        QVERIFY(!menuAction(0)->isEnabled());
     }
 
     void dataLogDownloadRunsFromItsButton()
