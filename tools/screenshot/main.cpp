@@ -1,6 +1,8 @@
 // logqvr-screenshot OUT.png [ABOUT.png]: the main window, connected to a
-// simulated device after one poll tick, drawn offscreen into a PNG; and, when
-// asked, the About box too. For looking at the layout without a display.
+// simulated device after one poll tick, drawn offscreen into a PNG; beside
+// it OUT-portas.png with the "Portas" menu open and OUT-erro.png with the box
+// a failed open shows; and, when asked, the About box too. For looking at
+// the layout without a display.
 #include "connection/dynamickestrune.h"
 #include "core/clock.h"
 #include "core/folderpicker.h"
@@ -13,6 +15,11 @@
 #include <QApplication>
 #include <QDir>
 #include <QEventLoop>
+#include <QFileInfo>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPainter>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -24,14 +31,23 @@
 namespace {
 
 constexpr int kPort = 5;
+// /dev/ttyACM31
+constexpr int kMissingPort = 96;
 
-// Boxes go to stderr: a screenshot run must never wait for a click.
+// Boxes go to stderr: a screenshot run must never wait for a click. The
+// last one is kept, to be drawn.
 class PrintedPrompts : public Prompts {
 public:
-    void show(const std::string& text, PromptIcon, const std::string& title) override
+    void show(const std::string& text, PromptIcon icon, const std::string& title) override
     {
         std::fprintf(stderr, "[%s] %s\n", title.c_str(), text.c_str());
+        last = {text, icon, title};
     }
+    struct Shown {
+        std::string text;
+        PromptIcon icon = PromptIcon::Information;
+        std::string title;
+    } last;
 };
 
 class NoFolders : public FolderPicker {
@@ -44,6 +60,46 @@ void waitMs(int ms)
     QEventLoop loop;
     QTimer::singleShot(ms, &loop, &QEventLoop::quit);
     loop.exec();
+}
+
+// "dir/name.png" -> "dir/name-<suffix>.png"
+QString besides(const QString& out, const char* suffix)
+{
+    const QFileInfo info(out);
+    return info.dir().filePath(info.completeBaseName() + "-" + suffix + ".png");
+}
+
+// A popup is a window of its own, which grabbing the main window leaves
+// out: draw it where it opens, under its entry in the menu bar.
+QImage withOpenMenu(QMainWindow& window, const char* menuName)
+{
+    auto* menu = window.findChild<QMenu*>(menuName);
+    const QRect entry = window.menuBar()->actionGeometry(menu->menuAction());
+    const QPoint at = window.menuBar()->mapTo(&window, entry.bottomLeft());
+    menu->popup(window.mapToGlobal(at));
+    waitMs(100);
+    QImage picture = window.grab().toImage();
+    QPainter(&picture).drawPixmap(at, menu->grab());
+    menu->hide();
+    return picture;
+}
+
+// The box as the program shows it, over the window it belongs to.
+QImage withBox(QMainWindow& window, const PrintedPrompts::Shown& shown)
+{
+    QMessageBox box(shown.icon == PromptIcon::Warning ? QMessageBox::Warning
+                                                      : QMessageBox::Information,
+                    QString::fromStdString(shown.title),
+                    QString::fromStdString(shown.text),
+                    QMessageBox::Ok,
+                    &window);
+    box.show();
+    waitMs(100);
+    QImage picture = window.grab().toImage();
+    const QPixmap boxPicture = box.grab();
+    QPainter(&picture).drawPixmap(picture.rect().center() - boxPicture.rect().center(), boxPicture);
+    box.close();
+    return picture;
 }
 
 } // namespace
@@ -96,7 +152,18 @@ int main(int argc, char* argv[])
     window.findChild<QPushButton*>("cmdOK")->click();
     waitMs(700); // one poll tick writes the status lines
 
-    bool saved = window.grab().save(QString::fromLocal8Bit(argv[1]), "PNG");
+    const QString out = QString::fromLocal8Bit(argv[1]);
+    bool saved = window.grab().save(out, "PNG");
+
+    // Disconnected, after the tick that unlocks the port field, the ports
+    // can be chosen; then a number whose device no machine has.
+    window.findChild<QPushButton*>("cmdOK")->click();
+    waitMs(700);
+    saved = saved && withOpenMenu(window, "menu_portas").save(besides(out, "portas"), "PNG");
+    window.setText(Control::txtCOM, std::to_string(kMissingPort));
+    window.findChild<QPushButton*>("cmdOK")->click();
+    saved = saved && withBox(window, prompts.last).save(besides(out, "erro"), "PNG");
+
     if (saved && argc == 3) {
         FrmAbout about(store, &window);
         about.show();
