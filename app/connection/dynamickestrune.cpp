@@ -78,7 +78,7 @@ template <class Fill> std::string filledText(Fill fill)
     std::string text(256, '\0');
     uint32_t length = fill(text.data(), static_cast<uint32_t>(text.size()));
     if (length >= text.size()) {
-        text.assign(length + 1, '\0');
+        text.assign(std::size_t{length} + 1, '\0');
         length = fill(text.data(), static_cast<uint32_t>(text.size()));
     }
     text.resize(std::min<std::size_t>(length, text.size() - 1));
