@@ -36,7 +36,8 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     echo "No display: DISPLAY and WAYLAND_DISPLAY are unset, so the window cannot be shown here."
     echo "Writing pictures of the window instead: connected to the simulator, with the" \
         "Portas menu open, and the box of a failed open:"
-    QT_QPA_PLATFORM=offscreen "$bin/logqvr-screenshot" build/LOG_QVR-screenshot.png
+    QT_QPA_PLATFORM=offscreen "$bin/logqvr-screenshot" build/LOG_QVR-screenshot.png \
+        --portas build/LOG_QVR-screenshot-portas.png --erro build/LOG_QVR-screenshot-erro.png
     for picture in LOG_QVR-screenshot LOG_QVR-screenshot-portas LOG_QVR-screenshot-erro; do
         echo "  $root/build/$picture.png"
     done

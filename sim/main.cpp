@@ -34,8 +34,9 @@ void usage()
     std::fprintf(stderr,
                  "usage: qvr-sim [--ports DIR] [--port N] [--slave A] [--pointer P]\n"
                  "               [--reset-pointer R] [--firmware V] [--release R] [--options O]\n"
-                 "               [--erased N,N,...] [--bad-crc N,N,...]\n"
-                 "               [--fault silent|bad-crc] [--truncate N]\n");
+                 "               [--erased N,N,...] [--bad-crc N,N,...] [--byte-delay-us U]\n"
+                 "               [--fault silent|bad-crc] [--truncate N]\n"
+                 "--byte-delay-us: wire time per byte; 1146 plays a 9600-baud line (11 bits)\n");
 }
 
 bool parseNumber(const char* text, long min, long max, long* out)
@@ -90,7 +91,8 @@ bool parseOptions(int argc, char** argv, Options* o)
                                                  {"--firmware", 0, 65535},
                                                  {"--release", 0, 65535},
                                                  {"--options", 0, 65535},
-                                                 {"--truncate", 0, 255}};
+                                                 {"--truncate", 0, 255},
+                                                 {"--byte-delay-us", 0, 100000}};
     for (int i = 1; i < argc; i += 2) {
         const std::string name = argv[i];
         if (i + 1 >= argc) {
@@ -132,6 +134,8 @@ bool parseOptions(int argc, char** argv, Options* o)
                     o->release = v;
                 else if (name == "--truncate")
                     o->faults.truncateTo = static_cast<int>(v);
+                else if (name == "--byte-delay-us")
+                    o->faults.byteDelayUs = static_cast<int>(v);
                 else
                     o->options = v;
             }

@@ -27,6 +27,8 @@ constexpr int kIdlePollMs = 100;
 constexpr int kGapPollMs = 2;
 constexpr int kHangUpRetryMs = 20;
 constexpr int kWriteTimeoutMs = 1000;
+// The requests the device answers (functions 3 and 6) are eight bytes long.
+constexpr long kRequestBytes = 8;
 
 std::string errnoText(const char* what)
 {
@@ -68,6 +70,7 @@ struct Simulator::Impl {
     void serve(const Request& q);
     bool decideSilence(const Request& q); // under the lock
     bool sleepUnlessWoken(int ms);
+    bool sleepUnlessWokenUs(long us);
     void send(const std::vector<uint8_t>& frame);
     void stopThread();
     void closePty();
@@ -113,6 +116,11 @@ void Simulator::Impl::serve(const Request& q)
     }
     if (a.frame.empty())
         return;
+    // A pty moves bytes at once; a real line takes the request's and the
+    // reply's time on the wire before the master has its answer.
+    const long wireBytes = kRequestBytes + static_cast<long>(a.frame.size());
+    if (f.byteDelayUs > 0 && !sleepUnlessWokenUs(wireBytes * f.byteDelayUs))
+        return;
     if (f.replyDelayMs > 0 && !sleepUnlessWoken(f.replyDelayMs))
         return;
 
@@ -148,6 +156,13 @@ bool Simulator::Impl::sleepUnlessWoken(int ms)
 {
     pollfd p{wakeRead, POLLIN, 0};
     return ::poll(&p, 1, ms) == 0;
+}
+
+bool Simulator::Impl::sleepUnlessWokenUs(long us)
+{
+    pollfd p{wakeRead, POLLIN, 0};
+    const timespec wait{us / 1000000, us % 1000000 * 1000};
+    return ::ppoll(&p, 1, &wait, nullptr) == 0;
 }
 
 void Simulator::Impl::send(const std::vector<uint8_t>& frame)

@@ -84,6 +84,7 @@ struct Faults {
     int failAfterReadsOfRegister = -1; // ... only after this many good reads of it
     bool silentWrites = false;         // write requests, answer nothing
     int silentEvery = 0;               // answer nothing to every n-th request (n >= 2)
+    int byteDelayUs = 0;               // line rate: wait this long per request and reply byte
 };
 
 struct Transaction {

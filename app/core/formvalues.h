@@ -17,6 +17,9 @@ struct FormValues {
     int16_t log_inicial = 0;
     int16_t log_final = 0;
     int16_t qtd_log_rst = 0;
+    // "Cancelar" was pressed during the running download; each download
+    // clears it when it starts and looks at it between records.
+    bool cancelRequested = false;
 
     int32_t ponteiro() const { return PonteiroLOG.value_or(0); }
 };

@@ -1,6 +1,7 @@
 // What the handlers see of frmMain: control texts, captions, enabled and checked
-// states, the baud-rate list position and the event yield. The Qt window
-// implements it over its widgets; tests implement it over plain values.
+// states, the baud-rate list position, the progress bar and the event yield.
+// The Qt window implements it over its widgets; tests implement it over plain
+// values.
 #pragma once
 
 #include <string>
@@ -29,6 +30,11 @@ enum class Control {
     lblUltimos,
     lblDeAte,
     Timer1, // enabled == running
+    // The progress row under lblTexto: bar, percent, time left, "Cancelar".
+    prgProgresso,
+    lblPercentual,
+    lblRestante,
+    cmdCancelar,
 };
 
 class FormView {
@@ -47,6 +53,8 @@ public:
     // cboBaudRate list position, -1 when no entry is selected.
     virtual int listIndex(Control c) const = 0;
     virtual void setListIndex(Control c, int index) = 0;
+    // Position of the progress bar prgProgresso, 0 to 100.
+    virtual void setValue(Control c, int percent) = 0;
     virtual void setTitle(const std::string& utf8) = 0;
     virtual int topTwips() const = 0;
     virtual int leftTwips() const = 0;

@@ -7,8 +7,11 @@
 #include "core/formview.h"
 #include "core/prompts.h"
 #include "logexport/datalogrecord.h"
+#include "logexport/datalogwalk.h"
 #include "logexport/devicelink.h"
+#include "logexport/downloadprogress.h"
 #include "logexport/exportdatabase.h"
+#include "logexport/partialsave.h"
 #include "mdb/dao.h"
 
 #include <utility>
@@ -24,11 +27,6 @@ void enableExportControls(FormView& view)
     view.setEnabled(Control::cmdGerar, true);
     view.setEnabled(Control::cmdLogReset, true);
     view.setEnabled(Control::Timer1, true);
-}
-
-int16_t nextRecord(int16_t n)
-{
-    return n + 1 > kLogCapacity ? 0 : static_cast<int16_t>(n + 1);
 }
 
 // Sets log_inicial and log_final from the range choice; false when the user
@@ -84,11 +82,15 @@ bool chooseRange(FormView& view, FormValues& v, Prompts& prompts)
 
 } // namespace
 
-DataLogDownload::DataLogDownload(ControllerContext context) : m_ctx(std::move(context)) {}
+DataLogDownload::DataLogDownload(ControllerContext context)
+    : m_ctx(std::move(context)), m_templatePath(m_ctx.templateFolder + kDataTemplate)
+{
+}
 
 DataLogDownload::DataLogDownload(ControllerContext context, mdb::DBEngine& engine)
-    : m_ctx(std::move(context)), m_engine(&engine)
+    : DataLogDownload(std::move(context))
 {
+    m_engine = &engine;
 }
 
 DataLogDownload::~DataLogDownload() = default;
@@ -101,10 +103,10 @@ void DataLogDownload::cmdGerar_Click()
         m_ctx.prompts.show("O LOG está vazio!", PromptIcon::Information, kAppTitle);
         return;
     }
-    const std::string templatePath = m_ctx.templateFolder + kDataTemplate;
     ExportDatabase db(m_engine ? *m_engine : mdb::dbEngine());
+    DownloadProgress progress(view, v);
     try {
-        db.open(templatePath);
+        db.open(m_templatePath);
         view.setEnabled(Control::Timer1, false);
         db.clearTable();
         view.setText(Control::lblTexto, "");
@@ -117,28 +119,18 @@ void DataLogDownload::cmdGerar_Click()
             return;
         }
 
-        DeviceLink link(m_ctx.lib, view);
-        while (v.log_inicial != v.log_final) {
-            view.setText(Control::lblTexto,
-                         "Lendo registro " + std::to_string(v.log_inicial) + "...");
-            if (!fetchDataLogRecord(link, view, v.log_inicial)) {
-                const std::string text = "Erro ao ler o LOG. (Download parou no registro " +
-                                         std::to_string(v.log_inicial - 1) + ")";
-                m_ctx.prompts.show(text, PromptIcon::Warning, kAppTitle);
-                view.setText(Control::lblTexto, text);
-                view.setEnabled(Control::cmdGerar, true);
-                view.setEnabled(Control::cmdLogReset, true);
-                dropLink(m_ctx.lib, v);
-                view.setEnabled(Control::Timer1, true);
-                db.close();
-                return;
-            }
-            const DataLogRow row = decodeDataLog(readDataLogWords(link));
-            db.addRow([&](mdb::Recordset& rs) { writeDataLogRow(rs, row); });
-            v.log_inicial = nextRecord(v.log_inicial);
+        progress.begin(walkLength(v.log_inicial, v.log_final));
+        const WalkEnd end = walk(db, progress);
+        progress.end();
+        if (end == WalkEnd::ReadFailed) {
+            readFailure(db, progress.recordsDone());
+            return;
         }
-
-        db.closeAndCopy(templatePath,
+        if (end == WalkEnd::Cancelled) {
+            cancelled(db, progress.recordsDone());
+            return;
+        }
+        db.closeAndCopy(m_templatePath,
                         view.text(Control::txtCaminho),
                         kDataMarker,
                         view.text(Control::txtEnd),
@@ -147,9 +139,65 @@ void DataLogDownload::cmdGerar_Click()
         view.setText(Control::lblTexto, view.text(Control::lblTexto) + " FIM");
         enableExportControls(view);
     } catch (const std::exception& e) {
+        progress.end();
         m_ctx.prompts.show(errorText(e), PromptIcon::Warning, "");
         db.closeQuietly();
         view.setText(Control::lblTexto, view.text(Control::lblTexto) + " ERRO");
         enableExportControls(view);
     }
+}
+
+DataLogDownload::WalkEnd DataLogDownload::walk(ExportDatabase& db, DownloadProgress& progress)
+{
+    FormView& view = m_ctx.view;
+    FormValues& v = m_ctx.values;
+    DeviceLink link(m_ctx.lib, view);
+    while (v.log_inicial != v.log_final) {
+        // A cancel is seen in a record's yield, between its select and its
+        // read; that record is read and stored first, then the walk stops.
+        if (progress.cancelRequested())
+            return WalkEnd::Cancelled;
+        view.setText(Control::lblTexto, "Lendo registro " + std::to_string(v.log_inicial) + "...");
+        if (!fetchDataLogRecord(link, view, v.log_inicial))
+            return WalkEnd::ReadFailed;
+        const DataLogRow row = decodeDataLog(readDataLogWords(link));
+        db.addRow([&](mdb::Recordset& rs) { writeDataLogRow(rs, row); });
+        v.log_inicial = nextRecord(v.log_inicial);
+        progress.recordDone();
+    }
+    return WalkEnd::Done;
+}
+
+void DataLogDownload::readFailure(ExportDatabase& db, int rows)
+{
+    FormView& view = m_ctx.view;
+    const std::string text = "Erro ao ler o LOG. (Download parou no registro " +
+                             std::to_string(m_ctx.values.log_inicial - 1) + ")";
+    m_ctx.prompts.show(text, PromptIcon::Warning, kAppTitle);
+    view.setText(Control::lblTexto, text);
+    view.setEnabled(Control::cmdGerar, true);
+    view.setEnabled(Control::cmdLogReset, true);
+    dropLink(m_ctx.lib, m_ctx.values);
+    view.setEnabled(Control::Timer1, true);
+    db.close();
+    offerRest(db, rows);
+}
+
+void DataLogDownload::cancelled(ExportDatabase& db, int rows)
+{
+    FormView& view = m_ctx.view;
+    view.setText(Control::lblTexto, view.text(Control::lblTexto) + " CANCELADO");
+    db.close();
+    offerRest(db, rows);
+    enableExportControls(view);
+}
+
+void DataLogDownload::offerRest(ExportDatabase& db, int rows)
+{
+    if (!offerPartialSave(m_ctx, db, {m_templatePath, kDataMarker, kAppTitle}, rows))
+        return;
+    const RecordRange rest = restOfWalk(m_ctx.values.log_inicial, m_ctx.values.log_final);
+    m_ctx.view.setChecked(Control::optAte, true);
+    m_ctx.view.setText(Control::txtDe, std::to_string(rest.first));
+    m_ctx.view.setText(Control::txtAte, std::to_string(rest.last));
 }

@@ -3,6 +3,14 @@
 
 #include "core/controllercontext.h"
 
+#include <string>
+
+class DownloadProgress;
+
+namespace logexport {
+class ExportDatabase;
+}
+
 namespace mdb {
 class DBEngine;
 }
@@ -16,7 +24,19 @@ public:
     void cmdGerar_Click();
 
 private:
+    enum class WalkEnd { Done, Cancelled, ReadFailed };
+
+    // Fetches and stores records from log_inicial up to log_final, looking
+    // for a cancel between records.
+    WalkEnd walk(logexport::ExportDatabase& db, DownloadProgress& progress);
+    void readFailure(logexport::ExportDatabase& db, int rows);
+    void cancelled(logexport::ExportDatabase& db, int rows);
+    // The partial-save question; after a copy, the from-to choice names the
+    // records the walk had still to read, so that one click fetches them.
+    void offerRest(logexport::ExportDatabase& db, int rows);
+
     ControllerContext m_ctx;
+    std::string m_templatePath;
     // Null for the process-wide engine, which is made at the first download.
     mdb::DBEngine* m_engine = nullptr;
 };

@@ -102,33 +102,36 @@ void ExportDatabase::closeQuietly() noexcept
     m_db.reset();
 }
 
-void ExportDatabase::closeAndCopy(const std::string& templatePath,
-                                  const std::string& folder,
-                                  const std::string& marker,
-                                  const std::string& address,
-                                  const Clock& clock)
+std::string ExportDatabase::closeAndCopy(const std::string& templatePath,
+                                         const std::string& folder,
+                                         const std::string& marker,
+                                         const std::string& address,
+                                         const Clock& clock,
+                                         const std::string& suffix)
 {
     close();
-    const std::tm now = clock.now();
-    engineCall([&] { mdb::copyDatabase(templatePath, outputName(folder, marker, address, now)); });
+    const std::string name = outputName(folder, marker, address, clock.now(), suffix);
+    engineCall([&] { mdb::copyDatabase(templatePath, name); });
+    return name;
 }
 
 std::string outputName(const std::string& folder,
                        const std::string& marker,
                        const std::string& address,
-                       const std::tm& when)
+                       const std::tm& when,
+                       const std::string& suffix)
 {
     char stamp[96];
     std::snprintf(stamp,
                   sizeof stamp,
-                  "_%04d_%02d_%02d_%02d_%02d_%02d.mdb",
+                  "_%04d_%02d_%02d_%02d_%02d_%02d",
                   when.tm_year + 1900,
                   when.tm_mon + 1,
                   when.tm_mday,
                   when.tm_hour,
                   when.tm_min,
                   when.tm_sec);
-    return folder + marker + address + stamp;
+    return folder + marker + address + stamp + suffix + ".mdb";
 }
 
 } // namespace logexport

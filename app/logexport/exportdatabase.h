@@ -23,6 +23,9 @@ inline constexpr const char* kDataTemplate = "/LOG_QVR.mdb";
 inline constexpr const char* kResetTemplate = "/LOG_RESET_QVR.mdb";
 inline constexpr const char* kDataMarker = "LOG_QVR_END";
 inline constexpr const char* kResetMarker = "LOG_RESET_QVR_END";
+// Before ".mdb" in the name of a copy of a download that stopped early, so
+// that it can never pass for a whole one.
+inline constexpr const char* kPartialSuffix = "_PARCIAL";
 
 class ExportDatabase {
 public:
@@ -44,13 +47,14 @@ public:
     // As close(), for error paths: a second error cannot be reported anyway.
     void closeQuietly() noexcept;
     // The end of a good export: close, take the date and time once, then copy
-    // the template to outputName() of them. The copy is made through a
-    // temporary file, so a failed one leaves no output behind.
-    void closeAndCopy(const std::string& templatePath,
-                      const std::string& folder,
-                      const std::string& marker,
-                      const std::string& address,
-                      const Clock& clock);
+    // the template to outputName() of them; returns that name. The copy is
+    // made through a temporary file, so a failed one leaves no output behind.
+    std::string closeAndCopy(const std::string& templatePath,
+                             const std::string& folder,
+                             const std::string& marker,
+                             const std::string& address,
+                             const Clock& clock,
+                             const std::string& suffix = "");
 
 private:
     mdb::DBEngine& m_engine;
@@ -64,11 +68,12 @@ private:
 // would pass the old rows off as new.
 void clearTable(mdb::Recordset& rs);
 
-// folder + marker + address + "_yyyy_mm_dd_hh_mm_ss.mdb"; the folder text is
-// used as typed, so it must end with the separator.
+// folder + marker + address + "_yyyy_mm_dd_hh_mm_ss" + suffix + ".mdb"; the
+// folder text is used as typed, so it must end with the separator.
 std::string outputName(const std::string& folder,
                        const std::string& marker,
                        const std::string& address,
-                       const std::tm& when);
+                       const std::tm& when,
+                       const std::string& suffix = "");
 
 } // namespace logexport

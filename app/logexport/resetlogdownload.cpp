@@ -6,7 +6,9 @@
 #include "core/formview.h"
 #include "core/prompts.h"
 #include "logexport/devicelink.h"
+#include "logexport/downloadprogress.h"
 #include "logexport/exportdatabase.h"
+#include "logexport/partialsave.h"
 #include "logexport/resetlogentry.h"
 #include "mdb/dao.h"
 
@@ -36,7 +38,8 @@ void enableExportButtons(FormView& view)
 
 } // namespace
 
-ResetLogDownload::ResetLogDownload(ControllerContext context) : m_ctx(std::move(context))
+ResetLogDownload::ResetLogDownload(ControllerContext context)
+    : m_ctx(std::move(context)), m_templatePath(m_ctx.templateFolder + kResetTemplate)
 {
     if (!m_ctx.sleepMs)
         m_ctx.sleepMs = sleepFor;
@@ -54,6 +57,7 @@ void ResetLogDownload::cmdLogReset_Click()
 {
     FormView& view = m_ctx.view;
     ExportDatabase db(m_engine ? *m_engine : mdb::dbEngine());
+    DownloadProgress progress(view, m_ctx.values);
     // Only a run that switched the buttons off has to switch them on again.
     bool busy = false;
     try {
@@ -63,35 +67,26 @@ void ResetLogDownload::cmdLogReset_Click()
         if (!readPointer(link))
             return;
 
-        const std::string templatePath = m_ctx.templateFolder + kResetTemplate;
-        db.open(templatePath);
+        db.open(m_templatePath);
         db.clearTable();
         view.setText(Control::lblTexto, "");
         view.setEnabled(Control::cmdGerar, false);
         view.setEnabled(Control::cmdLogReset, false);
         busy = true;
 
-        for (int slot = 0; slot < kResetSlots; ++slot) {
-            if (!fetchSlot(link, slot)) {
-                m_ctx.prompts.show("Erro ao ler o LOG", PromptIcon::Warning, kAppTitle);
-                view.setText(Control::lblTexto, "Erro");
-                enableExportButtons(view);
-                dropLink(m_ctx.lib, m_ctx.values);
-                // The rows read so far stay in the template, which is released now.
-                db.closeQuietly();
-                return;
-            }
-            ResetLogWords w{};
-            for (uint32_t i = 0; i < kResetWindowWords; ++i)
-                w[i] = link.word(i);
-            if (isBlankResetSlot(w))
-                continue;
-            const ResetLogRow row = decodeResetLog(w);
-            m_ctx.values.qtd_log_rst = row.qtdeVariaveis;
-            db.addRow([&](mdb::Recordset& rs) { writeResetLogRow(rs, row); });
+        progress.begin(kResetSlots);
+        int rows = 0;
+        const SlotRead end = walk(link, db, progress, rows);
+        progress.end();
+        if (end == SlotRead::Failed) {
+            readFailure(db, rows);
+            return;
         }
-
-        db.closeAndCopy(templatePath,
+        if (end == SlotRead::Cancelled) {
+            cancelled(db, rows);
+            return;
+        }
+        db.closeAndCopy(m_templatePath,
                         view.text(Control::txtCaminho),
                         kResetMarker,
                         view.text(Control::txtEnd),
@@ -100,12 +95,57 @@ void ResetLogDownload::cmdLogReset_Click()
         view.setText(Control::lblTexto, view.text(Control::lblTexto) + " FIM");
         enableExportButtons(view);
     } catch (const std::exception& e) {
+        progress.end();
         m_ctx.prompts.show(errorText(e), PromptIcon::Warning, "");
         db.closeQuietly();
         view.setText(Control::lblTexto, view.text(Control::lblTexto) + " ERRO");
         if (busy)
             enableExportButtons(view);
     }
+}
+
+ResetLogDownload::SlotRead
+ResetLogDownload::walk(DeviceLink& link, ExportDatabase& db, DownloadProgress& progress, int& rows)
+{
+    for (int slot = 0; slot < kResetSlots; ++slot) {
+        if (progress.cancelRequested())
+            return SlotRead::Cancelled;
+        const SlotRead read = fetchSlot(link, slot, progress);
+        if (read != SlotRead::Read)
+            return read;
+        ResetLogWords w{};
+        for (uint32_t i = 0; i < kResetWindowWords; ++i)
+            w[i] = link.word(i);
+        if (!isBlankResetSlot(w)) {
+            const ResetLogRow row = decodeResetLog(w);
+            m_ctx.values.qtd_log_rst = row.qtdeVariaveis;
+            db.addRow([&](mdb::Recordset& rs) { writeResetLogRow(rs, row); });
+            ++rows;
+        }
+        progress.recordDone();
+    }
+    return SlotRead::Read;
+}
+
+void ResetLogDownload::readFailure(ExportDatabase& db, int rows)
+{
+    FormView& view = m_ctx.view;
+    m_ctx.prompts.show("Erro ao ler o LOG", PromptIcon::Warning, kAppTitle);
+    view.setText(Control::lblTexto, "Erro");
+    enableExportButtons(view);
+    dropLink(m_ctx.lib, m_ctx.values);
+    // The rows read so far stay in the template, which is released now.
+    db.closeQuietly();
+    offerPartialSave(m_ctx, db, {m_templatePath, kResetMarker, "OK"}, rows);
+}
+
+void ResetLogDownload::cancelled(ExportDatabase& db, int rows)
+{
+    FormView& view = m_ctx.view;
+    view.setText(Control::lblTexto, view.text(Control::lblTexto) + " CANCELADO");
+    db.close();
+    offerPartialSave(m_ctx, db, {m_templatePath, kResetMarker, "OK"}, rows);
+    enableExportButtons(view);
 }
 
 bool ResetLogDownload::ensureLink()
@@ -136,7 +176,8 @@ bool ResetLogDownload::readPointer(DeviceLink& link)
     return true;
 }
 
-bool ResetLogDownload::fetchSlot(DeviceLink& link, int slot)
+ResetLogDownload::SlotRead
+ResetLogDownload::fetchSlot(DeviceLink& link, int slot, const DownloadProgress& progress)
 {
     FormView& view = m_ctx.view;
     view.setText(Control::lblTexto,
@@ -146,8 +187,10 @@ bool ResetLogDownload::fetchSlot(DeviceLink& link, int slot)
     link.write(kRegResetSelect, static_cast<uint32_t>(slot), kPauseMs);
     for (int pass = 0; pass < kEntryReadPasses; ++pass) {
         view.processEvents();
+        if (pass > 0 && progress.cancelRequested())
+            return SlotRead::Cancelled;
         if (link.read(kRegResetWindow, kResetWindowWords, kPauseMs))
-            return true;
+            return SlotRead::Read;
     }
-    return false;
+    return SlotRead::Failed;
 }

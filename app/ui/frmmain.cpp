@@ -17,8 +17,10 @@
 #include <QLayout>
 #include <QLineEdit>
 #include <QMenu>
+#include <QProgressBar>
 #include <QRadioButton>
 #include <QScreen>
+#include <QShortcut>
 
 #include <utility>
 
@@ -72,6 +74,7 @@ FrmMain::FrmMain(ControllerServices services, FolderPicker& folders, QWidget* pa
     m_poll = std::make_unique<PollController>(ctx);
     m_dataLog = std::make_unique<DataLogDownload>(ctx);
     m_resetLog = std::make_unique<ResetLogDownload>(ctx);
+    m_cancel = std::make_unique<CancelController>(ctx);
     m_folderChoice = std::make_unique<FolderChoice>(*this, m_folders);
 
     connectEvents();
@@ -105,6 +108,13 @@ void FrmMain::connectEvents()
     route(Control::cmdGerar, [this] { m_dataLog->cmdGerar_Click(); });
     route(Control::cmdLogReset, [this] { m_resetLog->cmdLogReset_Click(); });
     route(Control::cmdProcurar, [this] { m_folderChoice->cmdProcurar_Click(); });
+    route(Control::cmdCancelar, [this] { m_cancel->cmdCancelar_Click(); });
+    // Esc anywhere in the window; the handler ignores it unless a download runs.
+    auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    esc->setObjectName("escCancelar");
+    connect(esc, &QShortcut::activated, this, [this] {
+        guarded([this] { m_cancel->cmdCancelar_Click(); });
+    });
     connect(&m_timer1, &QTimer::timeout, this, [this] {
         guarded([this] { m_poll->Timer1_Timer(); });
     });
@@ -291,6 +301,12 @@ void FrmMain::setListIndex(Control c, int index)
     combo->setCurrentIndex(index >= 0 && index < combo->count() ? index : -1);
     if (combo->currentIndex() < 0)
         combo->clearEditText();
+}
+
+void FrmMain::setValue(Control c, int percent)
+{
+    if (auto* bar = qobject_cast<QProgressBar*>(control(c)))
+        bar->setValue(percent);
 }
 
 void FrmMain::setTitle(const std::string& utf8)

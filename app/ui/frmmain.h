@@ -9,6 +9,7 @@
 #include "core/formvalues.h"
 #include "core/formview.h"
 #include "logexport/datalogdownload.h"
+#include "logexport/downloadprogress.h"
 #include "logexport/resetlogdownload.h"
 #include "ui/folderchoice.h"
 
@@ -43,6 +44,7 @@ public:
     void setChecked(Control c, bool checked) override;
     int listIndex(Control c) const override;
     void setListIndex(Control c, int index) override;
+    void setValue(Control c, int percent) override;
     void setTitle(const std::string& utf8) override;
     int topTwips() const override;
     int leftTwips() const override;
@@ -86,6 +88,7 @@ private:
     std::unique_ptr<PollController> m_poll;
     std::unique_ptr<DataLogDownload> m_dataLog;
     std::unique_ptr<ResetLogDownload> m_resetLog;
+    std::unique_ptr<CancelController> m_cancel;
     std::unique_ptr<FolderChoice> m_folderChoice;
 };
 

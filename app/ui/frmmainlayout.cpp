@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -18,8 +19,11 @@ const char* const kBaudRateEntries[6] =
 
 namespace {
 
-constexpr int kClientWidth = 440;  // 6600 twips
-constexpr int kClientHeight = 523; // 7845 twips
+constexpr int kClientWidth = 440; // 6600 twips
+// The progress row under lblTexto; everything below it moves down by this.
+constexpr int kProgressRowHeight = 32;
+// 7845 twips, and the progress row.
+constexpr int kClientHeight = 523 + kProgressRowHeight;
 
 QFont fieldFont()
 {
@@ -162,16 +166,35 @@ void FrmMain::buildControls()
                               {110, 390, 220, 30},
                               buttonFont());
     auto* lblTexto = label(area, "lblTexto", "", {8, 426, 424, 22}, Qt::AlignCenter);
-    paintText(lblTexto, blue);
-    separator(area, "Line2", 454);
+
+    // Progress row: bar, percent, time left, "Cancelar".
+    auto* prgProgresso =
+        named(new QProgressBar(area), "prgProgresso", {8, 457, 120, 18}, fieldFont());
+    prgProgresso->setRange(0, 100);
+    prgProgresso->setValue(0);
+    // The percent has a label of its own, which every style shows.
+    prgProgresso->setTextVisible(false);
+    auto* lblPercentual = label(area, "lblPercentual", "", {132, 454, 44, 24});
+    auto* lblRestante =
+        label(area, "lblRestante", "", {182, 454, 152, 24}, Qt::AlignLeft | Qt::AlignVCenter);
+    auto* cmdCancelar =
+        named(new QPushButton("Cancelar", area), "cmdCancelar", {338, 452, 94, 28}, buttonFont());
+    for (QLabel* l : {lblTexto, lblPercentual, lblRestante})
+        paintText(l, blue);
+    constexpr int below = kProgressRowHeight;
+    separator(area, "Line2", 454 + below);
 
     // Output folder.
-    label(area, "Label27", "Salvar em:", {20, 464, 120, 26}, Qt::AlignLeft | Qt::AlignVCenter);
+    label(area,
+          "Label27",
+          "Salvar em:",
+          {20, 464 + below, 120, 26},
+          Qt::AlignLeft | Qt::AlignVCenter);
     auto* cmdProcurar = named(new QPushButton("Procurar...", area),
                               "cmdProcurar",
-                              {298, 462, 120, 28},
+                              {298, 462 + below, 120, 28},
                               buttonFont());
-    m_txtCaminho = textBox(area, "txtCaminho", "", 0, {20, 494, 398, 24});
+    m_txtCaminho = textBox(area, "txtCaminho", "", 0, {20, 494 + below, 398, 24});
     m_txtCaminho->setAlignment(Qt::AlignLeft);
 
     for (QWidget* w : std::initializer_list<QWidget*>{txtTimeout,
@@ -205,7 +228,11 @@ void FrmMain::buildControls()
                   {Control::lblStatus, lblStatus},
                   {Control::lblNS, lblNS},
                   {Control::lblUltimos, lblUltimos},
-                  {Control::lblDeAte, lblDeAte}};
+                  {Control::lblDeAte, lblDeAte},
+                  {Control::prgProgresso, prgProgresso},
+                  {Control::lblPercentual, lblPercentual},
+                  {Control::lblRestante, lblRestante},
+                  {Control::cmdCancelar, cmdCancelar}};
 
     for (Control c : {Control::optInteira,
                       Control::optUltimos,
@@ -217,7 +244,8 @@ void FrmMain::buildControls()
                       Control::cmdLogReset,
                       Control::lblAte,
                       Control::lblUltimos,
-                      Control::lblDeAte})
+                      Control::lblDeAte,
+                      Control::cmdCancelar})
         m_controls[c]->setEnabled(false);
 }
 
@@ -255,7 +283,9 @@ void FrmMain::setTabOrder()
                              Control::cmdGerar,
                              Control::cmdLogReset,
                              Control::cmdProcurar,
-                             Control::txtCaminho};
+                             Control::txtCaminho,
+                             // Last, after the controls the window always had; Esc presses it too.
+                             Control::cmdCancelar};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i)
         QWidget::setTabOrder(m_controls.at(order[i]), m_controls.at(order[i + 1]));
 }

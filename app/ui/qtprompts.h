@@ -1,5 +1,5 @@
 // Message boxes as the program shows them: modal, one OK button, the given
-// icon and title.
+// icon and title; and the question, with the buttons "Sim" and "Não".
 #pragma once
 
 #include "core/prompts.h"
@@ -11,6 +11,7 @@ public:
     explicit QtPrompts(QWidget* owner = nullptr) : m_owner(owner) {}
     void setOwner(QWidget* owner) { m_owner = owner; }
     void show(const std::string& text, PromptIcon icon, const std::string& title) override;
+    bool ask(const std::string& text, const std::string& title) override;
 
 private:
     QWidget* m_owner;

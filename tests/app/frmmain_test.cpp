@@ -8,6 +8,7 @@
 #include "ui/folderchoice.h"
 #include "ui/frmabout.h"
 #include "ui/frmmain.h"
+#include "ui/qtprompts.h"
 #include "ui/textbox.h"
 
 #include <QAction>
@@ -15,6 +16,8 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
@@ -147,6 +150,13 @@ private slots:
                                 << "1" << true << 3;
         QTest::newRow("txtCaminho") << "txtCaminho"
                                     << "/opt/logqvr/" << true << 0;
+        // The progress row, idle.
+        QTest::newRow("lblPercentual") << "lblPercentual"
+                                       << "" << true << 0;
+        QTest::newRow("lblRestante") << "lblRestante"
+                                     << "" << true << 0;
+        QTest::newRow("cmdCancelar") << "cmdCancelar"
+                                     << "Cancelar" << false << 0;
     }
 
     void controlsHaveTheirNamesCaptionsAndStates()
@@ -174,7 +184,13 @@ private slots:
     {
         QCOMPARE(m_window->windowTitle(),
                  QStringLiteral("Log - QVR/KPW - Quorvane - V1.0.0 - Fw v1.24 r4"));
-        QCOMPARE(m_window->centralWidget()->size(), QSize(440, 523));
+        // 440 x 523 and the progress row.
+        QCOMPARE(m_window->centralWidget()->size(), QSize(440, 555));
+        auto* bar = find<QProgressBar>("prgProgresso");
+        QVERIFY(bar);
+        QCOMPARE(bar->value(), 0);
+        m_window->setValue(Control::prgProgresso, 37);
+        QCOMPARE(bar->value(), 37);
         QVERIFY(!(m_window->windowFlags() & Qt::WindowMaximizeButtonHint));
         auto* sobre = m_window->findChild<QAction*>("menu_sobre");
         QVERIFY(sobre);
@@ -227,6 +243,13 @@ private slots:
         QTest::newRow("baud") << "cboBaudRate" << QStringLiteral("     115200");
         QTest::newRow("timeout field") << "txtTimeout" << QStringLiteral("99999");
         QTest::newRow("range field") << "txtAte" << QStringLiteral("10380");
+        QTest::newRow("percent") << "lblPercentual" << QStringLiteral("100%");
+        QTest::newRow("minutes left") << "lblRestante" << QStringLiteral("Restam 59 min 59 s");
+        QTest::newRow("hours left") << "lblRestante" << QStringLiteral("Restam 99 h 59 min");
+        QTest::newRow("cancelling") << "lblRestante" << QStringLiteral("Cancelando...");
+        QTest::newRow("cancel") << "cmdCancelar" << QStringLiteral("Cancelar");
+        QTest::newRow("reset log cancelled")
+            << "lblTexto" << QStringLiteral("Lendo registro 78 de 78... CANCELADO");
     }
 
     void longestTextsFitTheirControls()
@@ -526,6 +549,43 @@ private slots:
         });
         about.exec();
         QVERIFY(closedByEnter);
+    }
+
+    // The buttons are ours, not the standard ones whose text follows the
+    // system's language.
+    void questionAnswersSimOrNao()
+    {
+        QtPrompts prompts(m_window.get());
+        auto answerWith = [](const QString& button) {
+            QTimer::singleShot(0, [button] {
+                auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                QVERIFY(box);
+                QCOMPARE(box->text(), QStringLiteral("Salvar os 3 registros lidos?"));
+                QStringList texts;
+                for (QAbstractButton* b : box->buttons())
+                    texts << b->text();
+                texts.sort();
+                QCOMPARE(texts, (QStringList{"Não", "Sim"}));
+                if (button == "Esc")
+                    QTest::keyClick(box, Qt::Key_Escape);
+                for (QAbstractButton* b : box->buttons())
+                    if (b->text() == button)
+                        b->click();
+            });
+        };
+        answerWith("Sim");
+        QVERIFY(prompts.ask("Salvar os 3 registros lidos?", "LOG QVR"));
+        answerWith(QStringLiteral("Não"));
+        QVERIFY(!prompts.ask("Salvar os 3 registros lidos?", "LOG QVR"));
+        answerWith("Esc");
+        QVERIFY(!prompts.ask("Salvar os 3 registros lidos?", "LOG QVR"));
+    }
+
+    void escWhileIdleDoesNothing()
+    {
+        QTest::keyClick(m_window.get(), Qt::Key_Escape);
+        QCOMPARE(m_window->text(Control::lblRestante), std::string());
+        QVERIFY(!m_window->values().cancelRequested);
     }
 
     void closingTheWindowStopsThePoll()

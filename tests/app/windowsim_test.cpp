@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -66,12 +67,12 @@ private:
     QMenu* portsMenu() const { return m_window->findChild<QMenu*>("menu_portas"); }
     QAction* menuAction(int index) const { return portsMenu()->actions().value(index); }
 
-    // Opens "Portas" as a click would and closes it again; the entries' texts.
+    // What opening "Portas" fills it with; the entries' texts. Without a
+    // popup, which would take the keyboard from the window's own shortcuts.
     QStringList openPortsMenu()
     {
         QMenu* menu = portsMenu();
-        menu->popup(m_window->mapToGlobal(QPoint(0, 0)));
-        menu->hide();
+        emit menu->aboutToShow();
         QStringList texts;
         for (const QAction* action : menu->actions())
             texts << action->text();
@@ -179,6 +180,46 @@ private slots:
         QVERIFY(m_window->isEnabled(Control::cmdGerar));
         const std::vector<int> served = m_sim.servedRecords();
         QCOMPARE(served, (std::vector<int>{96, 97, 98, 99, 100}));
+        QCOMPARE(m_window->findChild<QProgressBar*>("prgProgresso")->value(), 100);
+        QCOMPARE(m_window->text(Control::lblPercentual), std::string("100%"));
+        QVERIFY(!m_window->isEnabled(Control::cmdCancelar));
+    }
+
+    // Looked at from inside the download's own yields: the row runs and
+    // "Cancelar" is on while the walk goes; Esc stops it.
+    void escCancelsARunningDownload()
+    {
+        auto* cancelar = m_window->findChild<QPushButton*>("cmdCancelar");
+        auto* bar = m_window->findChild<QProgressBar*>("prgProgresso");
+        QVERIFY(cancelar && bar);
+        QVERIFY(!cancelar->isEnabled());
+        m_prompts.shown.clear();
+        m_window->setChecked(Control::optInteira, true);
+        bool runningSeen = false;
+        QTimer watch;
+        connect(&watch, &QTimer::timeout, this, [&] {
+            if (runningSeen || bar->value() < 1)
+                return;
+            runningSeen =
+                cancelar->isEnabled() && !m_window->isEnabled(Control::cmdGerar) &&
+                m_window->text(Control::lblPercentual) == std::to_string(bar->value()) + "%";
+            QTest::keyClick(m_window.get(), Qt::Key_Escape);
+        });
+        watch.start(10);
+        click("cmdGerar");
+        watch.stop();
+
+        QVERIFY(runningSeen);
+        QVERIFY(bar->value() < 100);
+        QVERIFY(!cancelar->isEnabled());
+        QVERIFY(m_window->text(Control::lblTexto).ends_with(" CANCELADO"));
+        QCOMPARE(m_prompts.questions.size(), std::size_t(1));
+        QVERIFY(m_prompts.questions[0].text.starts_with("Salvar os "));
+        QVERIFY(m_prompts.shown.empty());
+        QVERIFY(m_window->values().PortaAberta);
+        QVERIFY(m_window->isEnabled(Control::cmdGerar));
+        QVERIFY(m_window->timer1().isActive());
+        QCOMPARE(outputs("LOG_QVR_END1_").size(), 1); // "Não": only the earlier file
     }
 
     void resetLogDownloadRunsFromItsButton()

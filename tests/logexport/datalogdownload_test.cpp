@@ -3,6 +3,7 @@
 #include "downloadrig.h"
 #include "expectedrows.h"
 #include "logexport/datalogdownload.h"
+#include "logexport/downloadprogress.h"
 
 #include "core/kestruneapi.h"
 
@@ -16,6 +17,7 @@ namespace {
 
 constexpr int kCapacity = 10380;
 const std::string kSuccessName = std::string("LOG_QVR_END") + DownloadRig::kStamp;
+const std::string kPartialName = "LOG_QVR_END1_2024_03_05_14_05_09_PARCIAL.mdb";
 
 std::vector<int> span(int first, int last)
 {
@@ -28,6 +30,19 @@ std::vector<int> operator+(std::vector<int> a, const std::vector<int>& b)
 {
     a.insert(a.end(), b.begin(), b.end());
     return a;
+}
+
+// The bar's positions over a walk of n records: 0 at the start, then each
+// new whole percent; a walk of none is all done at once.
+std::vector<int> barSteps(std::size_t n)
+{
+    std::vector<int> steps{n == 0 ? 100 : 0};
+    for (std::size_t i = 1; i <= n; ++i) {
+        const int percent = static_cast<int>(i * 100 / n);
+        if (percent != steps.back())
+            steps.push_back(percent);
+    }
+    return steps;
 }
 
 // Records served, a repeat after a reply that came too late counted once.
@@ -60,6 +75,30 @@ protected:
     }
 
     void run() { DataLogDownload(rig->context()).cmdGerar_Click(); }
+
+    // "Cancelar" pressed during the yield of the walk's record number `index`
+    // (0 for the first record fetched).
+    void cancelAtRecord(int index)
+    {
+        int yields = 0;
+        rig->view.onProcessEvents = [this, index, yields]() mutable {
+            if (yields++ == index)
+                CancelController(rig->context()).cmdCancelar_Click();
+        };
+    }
+
+    // Whole memory from a device that stops answering record reads after so many.
+    void wholeMemoryReadingOnly(int records)
+    {
+        fillLog(kCapacity);
+        sim::Faults f;
+        f.failReadsAtRegister = 17500;
+        f.failAfterReadsOfRegister = records;
+        rig->device.setFaults(f);
+        rig->view.setChecked(Control::optInteira, true);
+    }
+
+    std::string partialPath() const { return rig->outputFolder() + "/" + kPartialName; }
 
     std::string templatePath() const { return rig->programFolder() + "/LOG_QVR.mdb"; }
     std::string outputPath() const { return rig->outputFolder() + "/" + kSuccessName; }
@@ -142,6 +181,8 @@ TEST_F(DataLogDownloadTest, WholeMemoryMatchesEveryRecordServed)
     EXPECT_EQ(selects[1], 0);
     EXPECT_EQ(selects.back(), kCapacity - 2);
     EXPECT_EQ(rig->view.processEventsCount, kCapacity); // one yield per record
+    EXPECT_EQ(rig->view.barLog, barSteps(kCapacity));
+    EXPECT_FALSE(rig->view.isEnabled(Control::cmdCancelar));
     EXPECT_EQ(rig->clock.calls(), 1);
 
     const std::vector<Row> rows = readLogTable(outputPath());
@@ -190,6 +231,7 @@ TEST_P(DataLogRanges, FetchTheRecordsInWalkOrder)
 
     expectOnlyPrompt("Dados gravados com sucesso", PromptIcon::Information, "LOG QVR");
     EXPECT_EQ(servedOnce(rig->device), c.expected);
+    EXPECT_EQ(rig->view.barLog, barSteps(c.expected.size())) << "records counted before the walk";
     ASSERT_EQ(rig->outputFiles(), std::vector<std::string>{kSuccessName});
     const std::vector<Row> rows = readLogTable(outputPath());
     EXPECT_EQ(rows.size(), c.expected.size());
@@ -271,12 +313,7 @@ TEST_F(DataLogDownloadTest, EmptyLogTouchesNothing)
 
 TEST_F(DataLogDownloadTest, ReadFailureMidwayClosesTheLinkAndKeepsTheRowsSoFar)
 {
-    fillLog(kCapacity);
-    sim::Faults f;
-    f.failReadsAtRegister = 17500;
-    f.failAfterReadsOfRegister = 25;
-    rig->device.setFaults(f);
-    rig->view.setChecked(Control::optInteira, true);
+    wholeMemoryReadingOnly(25);
     run();
 
     const std::string text = "Erro ao ler o LOG. (Download parou no registro 24)";
@@ -284,9 +321,88 @@ TEST_F(DataLogDownloadTest, ReadFailureMidwayClosesTheLinkAndKeepsTheRowsSoFar)
     EXPECT_EQ(rig->view.text(Control::lblTexto), text);
     EXPECT_FALSE(rig->values.PortaAberta);
     EXPECT_EQ(rig->lib().open_comm(DownloadRig::kPort), 4) << "the port was left open";
-    EXPECT_TRUE(rig->outputFiles().empty());
     expectRowsAre(readLogTable(templatePath()), span(0, 24));
     expectIdleAgain();
+    // Then the offer to keep them, refused: nothing more happens.
+    ASSERT_EQ(rig->prompts.questions.size(), 1u);
+    EXPECT_EQ(rig->prompts.questions[0].text, "Salvar os 25 registros lidos?");
+    EXPECT_EQ(rig->prompts.questions[0].title, "LOG QVR");
+    EXPECT_EQ(rig->prompts.questions[0].afterBoxes, 1u);
+    EXPECT_TRUE(rig->outputFiles().empty());
+    EXPECT_TRUE(rig->view.isChecked(Control::optInteira));
+}
+
+TEST_F(DataLogDownloadTest, ReadFailureThenSimKeepsTheRowsReadAsAPartialFile)
+{
+    wholeMemoryReadingOnly(25);
+    rig->prompts.answer = true;
+    run();
+
+    ASSERT_EQ(rig->prompts.shown.size(), 2u);
+    EXPECT_EQ(rig->prompts.shown[0].text, "Erro ao ler o LOG. (Download parou no registro 24)");
+    ASSERT_EQ(rig->prompts.questions.size(), 1u);
+    EXPECT_EQ(rig->prompts.questions[0].afterBoxes, 1u);
+    EXPECT_EQ(rig->prompts.shown[1].text, "Dados gravados com sucesso\n" + partialPath());
+    EXPECT_EQ(rig->prompts.shown[1].icon, PromptIcon::Information);
+    EXPECT_EQ(rig->prompts.shown[1].title, "LOG QVR");
+    EXPECT_EQ(rig->outputFiles(), std::vector<std::string>{kPartialName});
+    expectRowsAre(readLogTable(partialPath()), span(0, 24));
+    EXPECT_FALSE(rig->values.PortaAberta);
+    EXPECT_TRUE(rig->view.isChecked(Control::optAte));
+    EXPECT_EQ(rig->view.text(Control::txtDe), "25");
+    EXPECT_EQ(rig->view.text(Control::txtAte), "10379");
+    expectIdleAgain();
+}
+
+TEST_F(DataLogDownloadTest, CancelStopsAfterTheRecordInFlightAndKeepsTheLink)
+{
+    fillLog(kCapacity);
+    rig->view.setChecked(Control::optInteira, true);
+    rig->prompts.answer = true;
+    cancelAtRecord(24);
+    run();
+
+    EXPECT_EQ(servedOnce(rig->device), span(0, 24));
+    EXPECT_EQ(rig->view.text(Control::lblTexto), "Lendo registro 24... CANCELADO");
+    ASSERT_EQ(rig->prompts.questions.size(), 1u);
+    EXPECT_EQ(rig->prompts.questions[0].text, "Salvar os 25 registros lidos?");
+    EXPECT_EQ(rig->prompts.questions[0].afterBoxes, 0u);
+    expectOnlyPrompt("Dados gravados com sucesso\n" + partialPath(),
+                     PromptIcon::Information,
+                     "LOG QVR");
+    EXPECT_EQ(rig->outputFiles(), std::vector<std::string>{kPartialName});
+    expectRowsAre(readLogTable(partialPath()), span(0, 24));
+    EXPECT_EQ(rig->view.text(Control::txtDe), "25");
+    EXPECT_EQ(rig->view.text(Control::txtAte), "10379");
+    EXPECT_TRUE(rig->view.isChecked(Control::optAte));
+    EXPECT_TRUE(rig->values.PortaAberta);
+    expectIdleAgain();
+    EXPECT_FALSE(rig->view.isEnabled(Control::cmdCancelar));
+    EXPECT_EQ(rig->view.text(Control::lblRestante), "");
+}
+
+TEST_F(DataLogDownloadTest, AfterAPartialSaveOneClickFetchesTheRest)
+{
+    // 10370 up to 10380, then 0 up to 5; stopped after 10380, record 0 is next.
+    fillLog(100);
+    rig->view.setText(Control::txtDe, "10370");
+    rig->view.setText(Control::txtAte, "5");
+    rig->prompts.answer = true;
+    cancelAtRecord(10);
+    run();
+    expectRowsAre(readLogTable(partialPath()), span(10370, 10380));
+    // A from-to range cannot start at 0: it starts at the record read last.
+    EXPECT_EQ(rig->view.text(Control::txtDe), "10380");
+    EXPECT_EQ(rig->view.text(Control::txtAte), "5");
+
+    rig->view.onProcessEvents = nullptr;
+    rig->device.clearServedRecords();
+    rig->prompts = RecordingPrompts();
+    run();
+    expectOnlyPrompt("Dados gravados com sucesso", PromptIcon::Information, "LOG QVR");
+    EXPECT_TRUE(rig->prompts.questions.empty());
+    EXPECT_EQ(servedOnce(rig->device), std::vector<int>{10380} + span(0, 5));
+    expectRowsAre(readLogTable(outputPath()), std::vector<int>{10380} + span(0, 5));
 }
 
 TEST_F(DataLogDownloadTest, SilentDeviceStopsTheWalk)
@@ -315,6 +431,7 @@ TEST_F(DataLogDownloadTest, SilentDeviceStopsTheWalk)
                      PromptIcon::Warning,
                      "LOG QVR");
     EXPECT_TRUE(readLogTable(templatePath()).empty());
+    EXPECT_EQ(rig->prompts.questions.size(), 1u) << "only after the first failure, with rows";
 }
 
 TEST_F(DataLogDownloadTest, UnansweredSelectsDoNotStopTheRead)

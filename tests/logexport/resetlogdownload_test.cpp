@@ -2,6 +2,7 @@
 // real libkestrune and the real .mdb engine, with its real 50 ms pauses.
 #include "downloadrig.h"
 #include "expectedrows.h"
+#include "logexport/downloadprogress.h"
 #include "logexport/resetlogdownload.h"
 #include "scriptedkestrune.h"
 
@@ -16,6 +17,7 @@
 namespace {
 
 const std::string kSuccessName = std::string("LOG_RESET_QVR_END") + DownloadRig::kStamp;
+const std::string kPartialName = "LOG_RESET_QVR_END1_2024_03_05_14_05_09_PARCIAL.mdb";
 
 class ResetLogDownloadTest : public testing::Test {
 protected:
@@ -143,6 +145,61 @@ TEST_F(ResetLogDownloadTest, FailureAtSlot40KeepsTheRowsSoFarAndMakesNoOutput)
     EXPECT_EQ(rig->view.processEventsCount, 40 + 10);
     EXPECT_TRUE(rig->view.isEnabled(Control::cmdGerar));
     EXPECT_TRUE(rig->view.isEnabled(Control::cmdLogReset));
+    // Then the offer to keep the rows (not the slots), refused here.
+    ASSERT_EQ(rig->prompts.questions.size(), 1u);
+    EXPECT_EQ(rig->prompts.questions[0].text,
+              "Salvar os " + std::to_string(nonBlankEntries(40).size()) + " registros lidos?");
+    EXPECT_EQ(rig->prompts.questions[0].afterBoxes, 1u);
+}
+
+TEST_F(ResetLogDownloadTest, CancelKeepsTheSlotsReadAndDoesNotWaitOutFailingPasses)
+{
+    fillLog(5);
+    rig->connect();
+    rig->view.setText(Control::txtRetry, "1");
+    rig->prompts.answer = true;
+    // "Cancelar" during the yield before slot 10's read: that slot is read first.
+    rig->view.onProcessEvents = [this] {
+        if (rig->view.processEventsCount == 11)
+            CancelController(rig->context()).cmdCancelar_Click();
+    };
+    run();
+
+    EXPECT_EQ(rig->view.text(Control::lblTexto), "Lendo registro 11 de 78... CANCELADO");
+    EXPECT_EQ(transactionsAt(19096), 11);
+    const std::vector<sim::ResetEntry> kept = nonBlankEntries(11);
+    ASSERT_EQ(rig->prompts.questions.size(), 1u);
+    EXPECT_EQ(rig->prompts.questions[0].text,
+              "Salvar os " + std::to_string(kept.size()) + " registros lidos?");
+    const std::string partial = rig->outputFolder() + "/" + kPartialName;
+    expectOnlyPrompt("Dados gravados com sucesso\n" + partial, PromptIcon::Information, "OK");
+    EXPECT_EQ(rig->outputFiles(), std::vector<std::string>{kPartialName});
+    expectRowsAre(readLogTable(partial), kept);
+    EXPECT_TRUE(rig->values.PortaAberta);
+    EXPECT_TRUE(rig->view.isEnabled(Control::cmdGerar));
+    EXPECT_TRUE(rig->view.isEnabled(Control::cmdLogReset));
+    EXPECT_FALSE(rig->view.isEnabled(Control::cmdCancelar));
+
+    // Slot 3 stops answering; a cancel during its first pass ends the walk
+    // before the second, instead of after nine more.
+    rig->device.clearTransactions();
+    rig->prompts = RecordingPrompts();
+    sim::Faults f;
+    f.failReadsAtRegister = 17600;
+    f.failAfterReadsOfRegister = 3;
+    rig->device.setFaults(f);
+    rig->view.processEventsCount = 0;
+    rig->view.onProcessEvents = [this] {
+        if (rig->view.processEventsCount == 4)
+            CancelController(rig->context()).cmdCancelar_Click();
+    };
+    run();
+    EXPECT_EQ(transactionsAt(17600), 4);
+    EXPECT_EQ(rig->view.text(Control::lblTexto), "Lendo registro 4 de 78... CANCELADO");
+    EXPECT_TRUE(rig->prompts.shown.empty()) << "a cancel is no read failure";
+    ASSERT_EQ(rig->prompts.questions.size(), 1u);
+    EXPECT_EQ(rig->prompts.questions[0].text, "Salvar os 3 registros lidos?");
+    EXPECT_TRUE(rig->values.PortaAberta);
 }
 
 TEST_F(ResetLogDownloadTest, EmptyPointerAndUnreadablePointer)

@@ -114,7 +114,9 @@ TEST(QvrSimProgram, PlacesTheLinkServesTheOptionsAndCleansUp)
                      "--erased",
                      "5",
                      "--bad-crc",
-                     "6,7"});
+                     "6,7",
+                     "--byte-delay-us",
+                     "100"});
     ASSERT_TRUE(program.running());
     const std::string path = program.firstLine();
     if (path.empty())

@@ -288,6 +288,21 @@ TEST_F(OverPty, DelayedRepliesMissAShortTimeoutAndMeetALongOne)
     EXPECT_EQ(read(17008, 3).rc, 3);
 }
 
+TEST_F(OverPty, ByteDelayTakesTheWireTimeOfEachFrame)
+{
+    sim::Faults f;
+    f.byteDelayUs = 4000;
+    device.setFaults(f);
+    // 8 + 11 bytes: 76 ms; 8 + 87 bytes of a record: 380 ms, past the time-out.
+    EXPECT_EQ(read(17008, 3).rc, 3);
+    EXPECT_EQ(read(17500, 41).error, ETIMEDOUT);
+    settle();
+    std::this_thread::sleep_for(400ms);
+    modbus_flush(ctx);
+    modbus_set_response_timeout(ctx, 2, 0);
+    EXPECT_EQ(read(17500, 41).rc, 41);
+}
+
 TEST_F(OverPty, StopsAnsweringAfterSoManyTransactions)
 {
     sim::Faults f;

@@ -1,7 +1,7 @@
 #include "fakeview.h"
 
-const char* const kBaudRateItems[6] = {
-    "     4800", "     9600", "     19200", "     38400", "     56000", "     115200"};
+const char* const kBaudRateItems[6] =
+    {"     4800", "     9600", "     19200", "     38400", "     56000", "     115200"};
 
 FakeView::FakeView()
 {
@@ -22,7 +22,8 @@ FakeView::FakeView()
               {Control::cmdProcurar, "Procurar..."},
               {Control::lblAte, "Último Log gravado = "},
               {Control::lblUltimos, "último(s) log(s)."},
-              {Control::lblDeAte, "até"}};
+              {Control::lblDeAte, "até"},
+              {Control::cmdCancelar, "Cancelar"}};
     for (Control c : {Control::optInteira,
                       Control::optUltimos,
                       Control::txtUltimos,
@@ -33,7 +34,8 @@ FakeView::FakeView()
                       Control::cmdLogReset,
                       Control::lblAte,
                       Control::lblUltimos,
-                      Control::lblDeAte})
+                      Control::lblDeAte,
+                      Control::cmdCancelar})
         m_enabled[c] = false;
 }
 
@@ -88,12 +90,21 @@ void FakeView::setChecked(Control c, bool checked)
     m_checked[c] = checked;
 }
 
-int FakeView::listIndex(Control) const { return m_listIndex; }
+int FakeView::listIndex(Control) const
+{
+    return m_listIndex;
+}
 
 void FakeView::setListIndex(Control, int index)
 {
     m_listIndex = index;
     m_text.erase(Control::cboBaudRate);
+}
+
+void FakeView::setValue(Control c, int percent)
+{
+    if (c == Control::prgProgresso)
+        barLog.push_back(percent);
 }
 
 void FakeView::processEvents()

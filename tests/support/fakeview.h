@@ -1,6 +1,7 @@
 // A window made of plain values, for driving the handlers without a display.
 // It keeps the window's own rule that editing txtDe/txtAte selects optAte and
-// editing txtUltimos selects optUltimos, and records enable/disable calls in order.
+// editing txtUltimos selects optUltimos, and records enable/disable calls and
+// the progress bar's positions in order.
 #pragma once
 
 #include "core/formview.h"
@@ -23,6 +24,7 @@ public:
     void setChecked(Control c, bool checked) override;
     int listIndex(Control c) const override;
     void setListIndex(Control c, int index) override;
+    void setValue(Control c, int percent) override;
     void setTitle(const std::string& utf8) override { title = utf8; }
     int topTwips() const override { return top; }
     int leftTwips() const override { return left; }
@@ -32,6 +34,8 @@ public:
     std::vector<std::pair<Control, bool>> enableLog;
     // Every text written to lblTexto, in order.
     std::vector<std::string> progressLog;
+    // Every position given to the progress bar, in order.
+    std::vector<int> barLog;
     // Run at each processEvents (e.g. to simulate a click during a download).
     std::function<void()> onProcessEvents;
     int processEventsCount = 0;
