@@ -25,6 +25,7 @@ class FolderPicker;
 class TextBox;
 class QComboBox;
 class QKeyEvent;
+class QMenu;
 
 class FrmMain : public QMainWindow, public FormView {
     Q_OBJECT
@@ -65,6 +66,8 @@ private:
     bool txtCOM_KeyPress(QKeyEvent* event);
     bool txtEnd_KeyPress(QKeyEvent* event);
     void menu_sobre_Click();
+    // "Portas": the serial ports present, read afresh each time it opens.
+    void fillPortsMenu();
     // Last line of defence: nothing a handler throws may unwind into Qt.
     void guarded(const std::function<void()>& handler);
 
@@ -77,6 +80,7 @@ private:
     TextBox* m_txtEnd = nullptr;
     TextBox* m_txtCaminho = nullptr;
     QComboBox* m_cboBaudRate = nullptr;
+    QMenu* m_menuPortas = nullptr;
     bool m_unloaded = false;
 
     std::unique_ptr<FormLifecycle> m_lifecycle;
