@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages the build, the program and the tests need.
+# Installs the Debian 12 packages the build, the program, the packages and the
+# tests need.
 # Skips apt entirely when everything is already there.
 set -euo pipefail
 
@@ -10,6 +11,7 @@ packages=(
     libmodbus-dev
     mdbtools
     locales
+    dpkg-dev file xvfb xauth xdotool
 )
 # Node.js may come from another packaging than Debian's; any node >= 18 with npm will do.
 command -v node >/dev/null 2>&1 && command -v npm >/dev/null 2>&1 || packages+=(nodejs npm)

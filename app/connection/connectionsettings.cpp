@@ -2,7 +2,6 @@
 
 #include "connection/textnumber.h"
 #include "core/formview.h"
-#include "core/pathseparator.h"
 #include "core/settingsstore.h"
 #include "logqvr_version.h"
 
@@ -28,7 +27,7 @@ int baudIndexFromText(const std::string& text)
 }
 
 ConnectionSettings ConnectionSettings::load(const SettingsStore& store,
-                                            const std::string& programFolder)
+                                            const std::string& firstRunCaminho)
 {
     using namespace settingskey;
     ConnectionSettings s;
@@ -37,7 +36,7 @@ ConnectionSettings ConnectionSettings::load(const SettingsStore& store,
     s.baudIndex = baudIndexFromText(valueOr(store, kBaudrate, "5"));
     s.com = valueOr(store, kCom, "1");
     s.endereco = valueOr(store, kEndereco, "1");
-    s.caminho = valueOr(store, kCaminho, programFolder + kPathSeparator);
+    s.caminho = valueOr(store, kCaminho, firstRunCaminho);
     return s;
 }
 

@@ -15,8 +15,8 @@ struct ConnectionSettings {
     std::string endereco;
     std::string caminho;
 
-    // programFolder: folder of the executable without a trailing separator.
-    static ConnectionSettings load(const SettingsStore& store, const std::string& programFolder);
+    // firstRunCaminho: "Caminho" when none is stored.
+    static ConnectionSettings load(const SettingsStore& store, const std::string& firstRunCaminho);
 };
 
 // The stored "Baudrate" as a list position: the text converted to a whole

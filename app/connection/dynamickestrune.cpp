@@ -4,6 +4,7 @@
 
 #include <kestrune.h>
 
+#include <algorithm>
 #include <string>
 #include <utility>
 
@@ -26,6 +27,11 @@ struct DynamicKestrune::Entries {
     decltype(&::bit_clear) bit_clear = nullptr;
     decltype(&::low) low = nullptr;
     decltype(&::high) high = nullptr;
+    // Optional: see KestruneApi.
+    decltype(&::last_error_text) last_error_text = nullptr;
+    decltype(&::port_device_name) port_device_name = nullptr;
+    bool askedLastErrorText = false;
+    bool askedPortDeviceName = false;
 };
 
 DynamicKestrune::DynamicKestrune(std::string libraryName)
@@ -37,6 +43,24 @@ DynamicKestrune::DynamicKestrune(std::string libraryName)
 // outlive any one binding object.
 DynamicKestrune::~DynamicKestrune() = default;
 
+namespace {
+
+// Calls an export that fills a text buffer and returns the text's full
+// length, again with a bigger buffer when the first was too small.
+template <class Fill> std::string filledText(Fill fill)
+{
+    std::string text(256, '\0');
+    uint32_t length = fill(text.data(), static_cast<uint32_t>(text.size()));
+    if (length >= text.size()) {
+        text.assign(std::size_t{length} + 1, '\0');
+        length = fill(text.data(), static_cast<uint32_t>(text.size()));
+    }
+    text.resize(std::min<std::size_t>(length, text.size() - 1));
+    return text;
+}
+
+} // namespace
+
 void* DynamicKestrune::bind(const char* exportName)
 {
     return kestruneloader::findExport(m_libraryName, exportName);
@@ -46,6 +70,19 @@ template <class Fn> Fn DynamicKestrune::entry(Fn& slot, const char* exportName)
 {
     if (!slot)
         slot = reinterpret_cast<Fn>(bind(exportName));
+    return slot;
+}
+
+template <class Fn> Fn DynamicKestrune::optionalEntry(Fn& slot, bool& asked, const char* exportName)
+{
+    if (!asked) {
+        asked = true;
+        try {
+            slot = reinterpret_cast<Fn>(bind(exportName));
+        } catch (const BindError&) {
+            slot = nullptr;
+        }
+    }
     return slot;
 }
 
@@ -126,6 +163,29 @@ uint32_t DynamicKestrune::high(uint32_t value)
 }
 
 #undef KESTRUNE_CALL
+
+std::string DynamicKestrune::lastErrorText()
+{
+    auto fn =
+        optionalEntry(m_entries->last_error_text, m_entries->askedLastErrorText, "last_error_text");
+    if (!fn)
+        return {};
+    return filledText([fn](char* buffer, uint32_t size) { return fn(buffer, size); });
+}
+
+std::optional<std::string> DynamicKestrune::portDeviceName(int32_t port)
+{
+    auto fn = optionalEntry(m_entries->port_device_name,
+                            m_entries->askedPortDeviceName,
+                            "port_device_name");
+    if (!fn)
+        return std::nullopt;
+    std::string name =
+        filledText([fn, port](char* buffer, uint32_t size) { return fn(port, buffer, size); });
+    if (name.empty())
+        return std::nullopt;
+    return name;
+}
 
 KestruneApi& dynamicKestrune()
 {

@@ -43,6 +43,8 @@ public:
     uint32_t bit_clear(uint32_t value, uint32_t bit) override;
     uint32_t low(uint32_t value) override;
     uint32_t high(uint32_t value) override;
+    std::string lastErrorText() override;
+    std::optional<std::string> portDeviceName(int32_t port) override;
 
     const std::string& libraryName() const { return m_libraryName; }
 
@@ -50,6 +52,8 @@ private:
     // Loads the library and finds `exportName`; throws BindError on failure.
     void* bind(const char* exportName);
     template <class Fn> Fn entry(Fn& slot, const char* exportName);
+    // As entry(), but null when the library or the export is missing; asked once.
+    template <class Fn> Fn optionalEntry(Fn& slot, bool& asked, const char* exportName);
 
     std::string m_libraryName;
     struct Entries;

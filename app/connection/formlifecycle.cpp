@@ -11,7 +11,7 @@ FormLifecycle::FormLifecycle(ControllerContext context) : m_ctx(context) {}
 void FormLifecycle::Form_Load()
 {
     m_ctx.values.PortaAberta = false;
-    const ConnectionSettings s = ConnectionSettings::load(m_ctx.store, m_ctx.programFolder);
+    const ConnectionSettings s = ConnectionSettings::load(m_ctx.store, m_ctx.firstRunCaminho);
     m_ctx.view.setText(Control::txtTimeout, s.timeout);
     m_ctx.view.setText(Control::txtRetry, s.retries);
     m_ctx.view.setListIndex(Control::cboBaudRate, s.baudIndex);

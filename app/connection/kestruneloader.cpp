@@ -9,9 +9,13 @@
 
 namespace {
 
+// Where the program's RUNPATH points: beside the executable (build tree,
+// portable copy) and the installed program's private library folder.
+constexpr const char* kRunpathFolders[] = {".", "../lib/logqvr"};
+
 // dlopen honours the RUNPATH of its caller; when a sanitizer runtime
-// intercepts dlopen the caller is that runtime, and $ORIGIN is lost. The
-// executable's own folder is where $ORIGIN points, so look there directly.
+// intercepts dlopen the caller is that runtime, and $ORIGIN is lost. So look
+// where $ORIGIN would have led.
 void* openBesideExecutable(const std::string& name)
 {
     if (name.find('/') != std::string::npos)
@@ -20,10 +24,13 @@ void* openBesideExecutable(const std::string& name)
     const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
     if (error)
         return nullptr;
-    void* handle = dlopen((exe.parent_path() / name).c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!handle)
+    for (const char* folder : kRunpathFolders) {
+        const std::filesystem::path path = (exe.parent_path() / folder / name).lexically_normal();
+        if (void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL))
+            return handle;
         dlerror();
-    return handle;
+    }
+    return nullptr;
 }
 
 } // namespace

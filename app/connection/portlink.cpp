@@ -8,6 +8,7 @@
 #include "core/prompts.h"
 
 #include <algorithm>
+#include <string>
 
 namespace {
 
@@ -20,6 +21,18 @@ constexpr uint32_t kReadIntervalMs = 10000;
 constexpr uint32_t kReadMultiplierMs = 1;
 constexpr uint32_t kWriteConstantMs = 5000;
 constexpr uint32_t kWriteMultiplierMs = 1000;
+
+// The fixed first line, then the library's reason when it can give one: a
+// technician cannot tell a missing adapter from a port another program holds
+// or a missing group membership by the first line alone.
+std::string openFailureText(KestruneApi& lib)
+{
+    std::string text = "Erro ao abrir porta COM.";
+    const std::string reason = lib.lastErrorText();
+    if (!reason.empty())
+        text += "\n" + reason;
+    return text;
+}
 
 } // namespace
 
@@ -37,7 +50,7 @@ LinkSettings linkSettingsFrom(const FormView& view)
 bool openLink(const ControllerContext& ctx, const LinkSettings& settings)
 {
     if (ctx.lib.open_comm(settings.port) != kOpenOk) {
-        ctx.prompts.show("Erro ao abrir porta COM.", PromptIcon::Warning, "Erro");
+        ctx.prompts.show(openFailureText(ctx.lib), PromptIcon::Warning, "Erro");
         dropLink(ctx.lib, ctx.values);
         return false;
     }

@@ -26,7 +26,8 @@ struct LinkSettings {
 LinkSettings linkSettingsFrom(const FormView& view);
 
 // Opens and configures the port and sets PortaAberta. A port that does not
-// open is told ("Erro ao abrir porta COM.") and dropped; a rate the port
+// open is told ("Erro ao abrir porta COM.", and on a second line the library's
+// reason when it has one) and dropped; a rate the port
 // refuses drops it silently, after the time-outs went out all the same.
 // True when the link is up.
 bool openLink(const ControllerContext& ctx, const LinkSettings& settings);

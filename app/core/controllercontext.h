@@ -19,13 +19,18 @@ struct ControllerServices {
     Prompts& prompts;
     SettingsStore& store;
     const Clock& clock;
-    // Folder of the running executable (the two templates, the first-run
-    // output folder), without a trailing separator.
-    std::string programFolder;
+    // Where the downloads fill the two templates, without a trailing
+    // separator: the program's own folder when it may be written, else the
+    // user's copies. On Windows always the program's folder.
+    std::string templateFolder;
     // The reset-log download's fixed pauses, part of how the device is driven,
     // so never shortened; empty means a plain thread sleep. Tests and
     // benchmarks pass their own to count them.
     std::function<void(int ms)> sleepMs;
+    // "Caminho" until the user stores one: the program's folder and the
+    // separator when it may be written there, else the user's documents
+    // folder and the separator.
+    std::string firstRunCaminho;
 };
 
 // The surroundings plus the window the handler serves and its values.

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -36,4 +37,14 @@ public:
     virtual uint32_t bit_clear(uint32_t value, uint32_t bit) = 0;
     virtual uint32_t low(uint32_t value) = 0;
     virtual uint32_t high(uint32_t value) = 0;
+
+    // Exports that older builds of the library lack. They never throw: a
+    // library without them (or none at all) still works, the program just
+    // knows less.
+    // Why the last open_comm failed, one line in Portuguese; empty when the
+    // library cannot tell.
+    virtual std::string lastErrorText() { return {}; }
+    // What open_comm(port) opens; none when the number names no port or the
+    // library cannot tell.
+    virtual std::optional<std::string> portDeviceName(int32_t) { return std::nullopt; }
 };

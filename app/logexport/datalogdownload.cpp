@@ -83,7 +83,7 @@ bool chooseRange(FormView& view, FormValues& v, Prompts& prompts)
 } // namespace
 
 DataLogDownload::DataLogDownload(ControllerContext context)
-    : m_ctx(std::move(context)), m_templatePath(m_ctx.programFolder + kDataTemplate)
+    : m_ctx(std::move(context)), m_templatePath(m_ctx.templateFolder + kDataTemplate)
 {
 }
 

@@ -39,7 +39,7 @@ void enableExportButtons(FormView& view)
 } // namespace
 
 ResetLogDownload::ResetLogDownload(ControllerContext context)
-    : m_ctx(std::move(context)), m_templatePath(m_ctx.programFolder + kResetTemplate)
+    : m_ctx(std::move(context)), m_templatePath(m_ctx.templateFolder + kResetTemplate)
 {
     if (!m_ctx.sleepMs)
         m_ctx.sleepMs = sleepFor;

@@ -1,10 +1,12 @@
 #include "ui/frmmain.h"
 
+#include "connection/serialports.h"
 #include "core/formlayout.h"
 #include "ui/frmabout.h"
 #include "ui/textbox.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -13,6 +15,7 @@
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
+#include <QMenu>
 #include <QProgressBar>
 #include <QRadioButton>
 #include <QScreen>
@@ -120,6 +123,24 @@ void FrmMain::menu_sobre_Click()
 {
     FrmAbout about(m_services.store, this);
     about.exec();
+}
+
+void FrmMain::fillPortsMenu()
+{
+    m_menuPortas->clear();
+    const std::vector<PortEntry> entries =
+        listPorts(scanSerialDevices(sysfsRoot()), libraryMapping(m_services.lib));
+    if (entries.empty())
+        m_menuPortas->addAction("Nenhuma porta serial encontrada.")->setEnabled(false);
+    for (const PortEntry& entry : entries) {
+        QAction* action = m_menuPortas->addAction(QString::fromStdString(describePort(entry)));
+        // While connected the port field is locked; the list still informs.
+        action->setEnabled(entry.port && m_txtCOM->isEnabled());
+        if (entry.port)
+            connect(action, &QAction::triggered, this, [this, port = *entry.port] {
+                setText(Control::txtCOM, std::to_string(port));
+            });
+    }
 }
 
 void FrmMain::closeEvent(QCloseEvent* event)

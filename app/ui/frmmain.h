@@ -18,6 +18,7 @@ class FolderPicker;
 class TextBox;
 class QComboBox;
 class QKeyEvent;
+class QMenu;
 
 class FrmMain : public QMainWindow, public FormView {
     Q_OBJECT
@@ -56,10 +57,13 @@ private:
     void connectEvents();
     void applyInputRules();
     void menu_sobre_Click();
+    // "Portas": the serial ports present, read afresh each time it opens.
+    void fillPortsMenu();
 
     ControllerServices m_services;
     QTimer m_timer1;
     std::map<Control, QWidget*> m_controls;
     TextBox* m_txtCOM = nullptr;
+    QMenu* m_menuPortas = nullptr;
     std::unique_ptr<FormEvents> m_events;
 };

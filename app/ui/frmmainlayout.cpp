@@ -9,6 +9,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
@@ -126,9 +127,15 @@ void FrmMain::buildControls()
 
 void FrmMain::buildMenu()
 {
+    menuBar()->setObjectName("menuBar");
+    m_menuPortas = menuBar()->addMenu("Portas");
+    m_menuPortas->setObjectName("menu_portas");
+    connect(m_menuPortas, &QMenu::aboutToShow, this, [this] {
+        m_events->guarded([this] { fillPortsMenu(); });
+    });
+
     auto* menu_sobre = new QAction(QString::fromUtf8(kMenuSobre), this);
     menu_sobre->setObjectName("menu_sobre");
-    menuBar()->setObjectName("menuBar");
     menuBar()->addAction(menu_sobre);
     connect(menu_sobre, &QAction::triggered, this, [this] {
         m_events->guarded([this] { menu_sobre_Click(); });

@@ -19,7 +19,7 @@ QtSettingsStore::QtSettingsStore(const std::string& applicationName)
 {
     m_impl->settings = std::make_unique<QSettings>(QSettings::NativeFormat,
                                                    QSettings::UserScope,
-                                                   QStringLiteral("Quorvane"),
+                                                   QString::fromLatin1(kOrganization),
                                                    QString::fromStdString(applicationName));
     m_impl->settings->setFallbacksEnabled(false);
 }

@@ -4,8 +4,8 @@
 #include "connection/dynamickestrune.h"
 #include "core/clock.h"
 #include "core/settingsstore.h"
-#include "win32/widetext.h"
 #include "winui/frmmain.h"
+#include "winui/programplace.h"
 #include "winui/registrysettingsstore.h"
 #include "winui/shellfolderpicker.h"
 #include "winui/win32prompts.h"
@@ -16,41 +16,6 @@
 #include <commctrl.h>
 #include <objbase.h>
 
-#include <string>
-
-namespace {
-
-std::wstring executablePath()
-{
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length =
-            GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length < path.size()) {
-            path.resize(length);
-            return path;
-        }
-        path.resize(path.size() * 2);
-    }
-}
-
-// "C:\Programas\LOG_QVR\LOG_QVR.exe" gives "LOG_QVR"; a renamed copy keeps
-// settings of its own.
-std::wstring baseName(const std::wstring& path)
-{
-    const std::wstring file = path.substr(path.find_last_of(L"\\/") + 1);
-    const std::size_t dot = file.find_last_of(L'.');
-    return dot == 0 || dot == std::wstring::npos ? file : file.substr(0, dot);
-}
-
-std::wstring folderOf(const std::wstring& path)
-{
-    const std::size_t separator = path.find_last_of(L"\\/");
-    return separator == std::wstring::npos ? std::wstring(L".") : path.substr(0, separator);
-}
-
-} // namespace
-
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand)
 {
     // The folder browser is a shell dialog, which wants COM on this thread.
@@ -58,8 +23,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand)
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
 
-    const std::wstring exe = executablePath();
-    winui::RegistrySettingsStore store(win32::narrow(baseName(exe)));
+    const winui::ProgramPlace place = winui::programPlace();
+    winui::RegistrySettingsStore store(place.settingsName);
     winui::Win32Prompts prompts;
     winui::ShellFolderPicker folders;
     SystemClock clock;
@@ -70,8 +35,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand)
                                                  prompts,
                                                  store,
                                                  clock,
-                                                 win32::narrow(folderOf(exe)),
-                                                 [](int ms) { Sleep(static_cast<DWORD>(ms)); }},
+                                                 place.folder,
+                                                 [](int ms) { Sleep(static_cast<DWORD>(ms)); },
+                                                 place.firstRunCaminho},
                               folders);
         if (window.create(showCommand)) {
             prompts.setOwner(window.hwnd());

@@ -127,7 +127,9 @@ int main(int argc, char** argv)
     MemorySettingsStore store;
 #ifdef BENCH_WITH_WINDOW
     NoFolders folders;
-    FrmMain window(ControllerServices{lib, prompts, store, clock, programFolder, {}}, folders);
+    FrmMain window(
+        ControllerServices{lib, prompts, store, clock, programFolder, {}, programFolder + "/"},
+        folders);
     window.show();
     FormView& view = window;
     FormValues& values = window.values();
@@ -145,7 +147,9 @@ int main(int argc, char** argv)
     values.PonteiroLOG = kRecords;
 
     DataLogDownload download(
-        ControllerContext{{lib, prompts, store, clock, programFolder, {}}, view, values});
+        ControllerContext{{lib, prompts, store, clock, programFolder, {}, programFolder + "/"},
+                          view,
+                          values});
     const auto start = Clock_::now();
     download.cmdGerar_Click();
     const double total = secondsSince(start);

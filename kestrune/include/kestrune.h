@@ -97,6 +97,22 @@ KESTRUNE_API uint8_t KESTRUNE_CALLCONV read_comm(void);
 /* Discards the receive queue, then sends the low byte; 1 or 0 written. */
 KESTRUNE_API uint32_t KESTRUNE_CALLCONV comm_tx(uint32_t value);
 
+/* Later additions, which a caller should bind as optional: open_comm keeps
+ * its codes, these say more. Both copy UTF-8 text into buffer as snprintf
+ * does (at most size - 1 bytes and a terminating NUL; nothing when buffer is
+ * null or size 0) and return the text's whole length in bytes, so a caller
+ * whose buffer was too small can ask again. */
+/* Why the last open_comm did not give 4, as one line in Portuguese for the
+ * user: the port number and its device, then the reason, e.g. "Porta 33
+ * (/dev/ttyUSB0) em uso por outro programa: minicom (PID 1234)." or "Sem
+ * permissão para abrir /dev/ttyUSB0. Entre no grupo dialout: ...". Windows
+ * cannot name the program holding a port. 0 (an empty text) before any
+ * open_comm and after one that gave 4. */
+KESTRUNE_API uint32_t KESTRUNE_CALLCONV last_error_text(char* buffer, uint32_t size);
+/* The device open_comm(port) would open now ("/dev/ttyUSB0", a com<n> link
+ * in the ports folder, "\\.\COM3"); 0 when the number names no device. */
+KESTRUNE_API uint32_t KESTRUNE_CALLCONV port_device_name(int32_t port, char* buffer, uint32_t size);
+
 /* Modbus RTU master and register image. modbus_rd returns 2 only when the
  * write of its request failed; a write cut short by its time-out still waits
  * for the reply. */

@@ -3,9 +3,15 @@
 #include "kestrune.h"
 
 #include "crc16.h"
+#include "openreason.h"
 #include "portname.h"
 #include "rtumaster.h"
 #include "serialport.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <string>
 
 using kestrune::CommTimeouts;
 using kestrune::RegisterImage;
@@ -18,6 +24,7 @@ struct Library {
     SerialPort port;
     RegisterImage image;
     RtuMaster master{port, image};
+    std::string lastError; // of the last open_comm
 };
 
 Library& library()
@@ -26,18 +33,45 @@ Library& library()
     return instance;
 }
 
+// snprintf's contract: as much as fits with its terminator, and the whole
+// length, so a caller can ask again with room enough.
+uint32_t copyText(const std::string& text, char* buffer, uint32_t size)
+{
+    if (buffer != nullptr && size > 0) {
+        const std::size_t copied = std::min<std::size_t>(text.size(), size - 1);
+        std::memcpy(buffer, text.data(), copied);
+        buffer[copied] = '\0';
+    }
+    return static_cast<uint32_t>(std::min<std::size_t>(text.size(), UINT32_MAX));
+}
+
 } // namespace
 
 extern "C" {
 
 int32_t KESTRUNE_CALLCONV open_comm(int32_t port)
 {
+    Library& lib = library();
     auto path = kestrune::portDevice(port);
     if (!path) {
-        library().port.close(); // an open that names no port still lets go of the old one
+        lib.port.close(); // an open that names no port still lets go of the old one
+        lib.lastError = kestrune::noDeviceText(port);
         return KESTRUNE_OPEN_FAILED;
     }
-    return static_cast<int32_t>(library().port.open(*path));
+    const kestrune::OpenResult result = lib.port.open(*path);
+    lib.lastError = kestrune::openFailureText(port, lib.port.lastOpenError());
+    return static_cast<int32_t>(result);
+}
+
+uint32_t KESTRUNE_CALLCONV last_error_text(char* buffer, uint32_t size)
+{
+    return copyText(library().lastError, buffer, size);
+}
+
+uint32_t KESTRUNE_CALLCONV port_device_name(int32_t port, char* buffer, uint32_t size)
+{
+    const auto path = kestrune::portDevice(port);
+    return path ? copyText(*path, buffer, size) : 0;
 }
 
 int32_t KESTRUNE_CALLCONV close_comm(void)

@@ -3,12 +3,17 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <climits>
+#include <cstring>
 #include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
+#include <vector>
 
 namespace kestrune {
 
@@ -63,6 +68,62 @@ const Clock::time_point* earlier(const Clock::time_point* a, const Clock::time_p
     return *a < *b ? a : b;
 }
 
+OpenError::Kind kindOf(int openErrno)
+{
+    switch (openErrno) {
+    case ENOENT:
+    case ENOTDIR:
+    case ENODEV:
+    case ENXIO:
+    case EIO: // a ttyS node with no UART behind it
+        return OpenError::Kind::NoDevice;
+    case EACCES:
+    case EPERM:
+        return OpenError::Kind::NoPermission;
+    case EBUSY: // another user's TIOCEXCL
+    case EWOULDBLOCK:
+        return OpenError::Kind::InUse;
+    default:
+        return OpenError::Kind::Other;
+    }
+}
+
+// The path as the technician should see it: a com<n> link with its target.
+std::string shownDevice(const std::string& path)
+{
+    char target[PATH_MAX];
+    const ssize_t length = readlink(path.c_str(), target, sizeof target - 1);
+    if (length <= 0) {
+        return path;
+    }
+    return path + " → " + std::string(target, static_cast<std::size_t>(length));
+}
+
+bool sameFile(int fd, const std::string& path)
+{
+    struct stat held {};
+    struct stat named {};
+    return fstat(fd, &held) == 0 && stat(path.c_str(), &named) == 0 &&
+           held.st_dev == named.st_dev && held.st_ino == named.st_ino;
+}
+
+// The group that may open the device; none when that is root's alone, since
+// joining root's group is no advice to give.
+std::string groupOf(const std::string& path)
+{
+    struct stat node {};
+    if (stat(path.c_str(), &node) != 0 || node.st_gid == 0) {
+        return {};
+    }
+    std::vector<char> buffer(4096);
+    group entry{};
+    group* found = nullptr;
+    if (getgrgid_r(node.st_gid, &entry, buffer.data(), buffer.size(), &found) != 0 || !found) {
+        return std::to_string(node.st_gid);
+    }
+    return found->gr_name;
+}
+
 } // namespace
 
 SerialPort::~SerialPort()
@@ -72,18 +133,31 @@ SerialPort::~SerialPort()
 
 OpenResult SerialPort::open(const std::string& path)
 {
+    m_openError = OpenError{};
+    m_openError.device = shownDevice(path);
     // O_NONBLOCK stays on: every read and write waits in poll() instead, so
     // the time-outs are ours to enforce.
     int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    int why = fd < 0 ? errno : 0;
     if (fd >= 0 && flock(fd, LOCK_EX | LOCK_NB) != 0) {
         // Held by this library or by another process. TIOCEXCL alone would
         // not say so: it does not stop root.
+        why = errno;
         ::close(fd);
         fd = -1;
     }
+    const bool heldHere = fd < 0 && m_fd >= 0 && sameFile(m_fd, path);
     close();
     if (fd < 0) {
-        return OpenResult::Failed;
+        OpenError::Kind kind = kindOf(why);
+        if (kind == OpenError::Kind::InUse && heldHere) {
+            kind = OpenError::Kind::HeldHere;
+        } else if (kind == OpenError::Kind::InUse) {
+            m_openError.holder = portHolder(path);
+        } else if (kind == OpenError::Kind::NoPermission) {
+            m_openError.group = groupOf(path);
+        }
+        return failed(OpenResult::Failed, kind, why);
     }
     ioctl(fd, TIOCEXCL); // keeps other users out; not a terminal -> no harm
     m_fd = fd;
@@ -91,11 +165,21 @@ OpenResult SerialPort::open(const std::string& path)
     return configure();
 }
 
+OpenResult SerialPort::failed(OpenResult result, OpenError::Kind kind, int systemCode)
+{
+    m_openError.kind = kind;
+    m_openError.systemCode = systemCode;
+    if (systemCode != 0) {
+        m_openError.systemText = std::strerror(systemCode);
+    }
+    return result;
+}
+
 OpenResult SerialPort::configure()
 {
     termios tio{};
     if (tcgetattr(m_fd, &tio) != 0) {
-        return OpenResult::NoSettings;
+        return failed(OpenResult::NoSettings, OpenError::Kind::NotSerial, errno);
     }
     // Raw: a cooked tty would eat or translate bytes such as 0x0D, 0x11 and
     // 0x13 that turn up in binary frames.
@@ -113,7 +197,7 @@ OpenResult SerialPort::configure()
     tio.c_cc[VTIME] = 0;
     if (cfsetispeed(&tio, B9600) != 0 || cfsetospeed(&tio, B9600) != 0 ||
         tcsetattr(m_fd, TCSANOW, &tio) != 0) {
-        return OpenResult::Refused;
+        return failed(OpenResult::Refused, OpenError::Kind::Refused, errno);
     }
     m_timeouts = kOpenTimeouts;
     return OpenResult::Ok;

@@ -40,6 +40,18 @@ enum class OpenResult : int32_t {
     Ok = 4,
 };
 
+// Why the last open() did not give Ok, as far as the system tells: kept for
+// last_error_text, so that a technician learns more than "not opened".
+struct OpenError {
+    enum class Kind { None, NoDevice, InUse, HeldHere, NoPermission, NotSerial, Refused, Other };
+    Kind kind = Kind::None;
+    std::string device; // the path opened; on Linux a link's target follows " → "
+    int systemCode = 0; // errno, or GetLastError() on Windows
+    std::string systemText;
+    std::string holder; // "minicom (PID 1234)" when the holder of a port in use can be seen
+    std::string group;  // the group that may open a device refused to us
+};
+
 class SerialPort final : public Transport {
 public:
     SerialPort() = default;
@@ -53,6 +65,7 @@ public:
     // True when a port was held and is now closed.
     bool close();
     bool isOpen() const;
+    const OpenError& lastOpenError() const { return m_openError; }
 
     // 8 data bits, no parity, one stop bit when `oneStopBit`, else two. Any
     // rate the driver takes; 0 is refused, since on a tty it means hang-up.
@@ -66,6 +79,10 @@ public:
 
 private:
     OpenResult configure();
+    // Records why open() failed and returns `result`.
+    OpenResult failed(OpenResult result, OpenError::Kind kind, int systemCode = 0);
+
+    OpenError m_openError;
 
 #ifdef _WIN32
     // The HANDLE, null when no port is held; void* keeps <windows.h> and its
@@ -82,6 +99,11 @@ private:
 };
 
 #ifndef _WIN32
+// The process holding the device at `path`, as "name (PID n)": the owner of
+// a lock on it, else a process that has it open. Empty when none can be seen
+// (another user's descriptors are hidden from us).
+std::string portHolder(const std::string& path);
+
 // termios2 lives in <asm/termbits.h>, which cannot share a file with
 // <termios.h>; this is its only door.
 bool applyLineSpeed(int fd, uint32_t baud, bool oneStopBit);

@@ -44,7 +44,50 @@ LineResult applyLine(HANDLE handle, DWORD baud, BYTE stopBits)
     return SetCommState(handle, &dcb) ? LineResult::Applied : LineResult::Refused;
 }
 
+// A port another process holds is refused as access denied: the open asks
+// for no sharing. Which process holds it, Windows does not tell cheaply.
+OpenError::Kind kindOf(DWORD error)
+{
+    switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+        return OpenError::Kind::NoDevice;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_BUSY:
+        return OpenError::Kind::InUse;
+    default:
+        return OpenError::Kind::Other;
+    }
+}
+
+std::string systemMessage(DWORD error)
+{
+    char text[256] = {};
+    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                        nullptr,
+                                        error,
+                                        0,
+                                        text,
+                                        sizeof text,
+                                        nullptr);
+    std::string message(text, length);
+    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
+                                message.back() == ' ' || message.back() == '.')) {
+        message.pop_back();
+    }
+    return message;
+}
+
 } // namespace
+
+OpenResult SerialPort::failed(OpenResult result, OpenError::Kind kind, int systemCode)
+{
+    m_openError.kind = kind;
+    m_openError.systemCode = systemCode;
+    m_openError.systemText = systemMessage(static_cast<DWORD>(systemCode));
+    return result;
+}
 
 SerialPort::~SerialPort()
 {
@@ -56,6 +99,8 @@ OpenResult SerialPort::open(const std::string& path)
     // No sharing makes the open exclusive: a port held here or by another
     // process fails with ERROR_ACCESS_DENIED. No overlapped flag, so every
     // read and write below is synchronous.
+    m_openError = OpenError{};
+    m_openError.device = path;
     HANDLE handle = CreateFileA(path.c_str(),
                                 GENERIC_READ | GENERIC_WRITE,
                                 0,
@@ -63,11 +108,12 @@ OpenResult SerialPort::open(const std::string& path)
                                 OPEN_EXISTING,
                                 0,
                                 nullptr);
+    const DWORD why = handle == INVALID_HANDLE_VALUE ? GetLastError() : 0;
     // The old handle goes only now: while it was held, a second open of the
     // same port had to fail.
     close();
     if (handle == INVALID_HANDLE_VALUE) {
-        return OpenResult::Failed;
+        return failed(OpenResult::Failed, kindOf(why), static_cast<int>(why));
     }
     m_handle = handle;
     return configure();
@@ -77,9 +123,13 @@ OpenResult SerialPort::configure()
 {
     switch (applyLine(handleOf(m_handle), CBR_9600, TWOSTOPBITS)) {
     case LineResult::Unreadable:
-        return OpenResult::NoSettings;
+        return failed(OpenResult::NoSettings,
+                      OpenError::Kind::NotSerial,
+                      static_cast<int>(GetLastError()));
     case LineResult::Refused:
-        return OpenResult::Refused;
+        return failed(OpenResult::Refused,
+                      OpenError::Kind::Refused,
+                      static_cast<int>(GetLastError()));
     case LineResult::Applied:
         break;
     }

@@ -44,6 +44,18 @@ TEST(Binding, MissingExportNamesTheExport)
     }
 }
 
+TEST(Binding, OptionalExportsOfAnOlderOrAbsentLibraryJustTellNothing)
+{
+    for (const char* name : {"libc.so.6", "libkestrune-absent.so"}) {
+        DynamicKestrune lib(name);
+        EXPECT_EQ(lib.lastErrorText(), "") << name;
+        EXPECT_EQ(lib.portDeviceName(33), std::nullopt) << name;
+    }
+    DynamicKestrune lib;
+    EXPECT_EQ(lib.portDeviceName(33), "/dev/ttyUSB0");
+    EXPECT_EQ(lib.portDeviceName(97), std::nullopt) << "no link, no device family";
+}
+
 TEST(Binding, RealLibraryBindsEachExport)
 {
     DynamicKestrune lib;
@@ -65,7 +77,7 @@ TEST(Binding, ConnectWithoutTheLibraryShowsAMessageAndStaysDisconnected)
     RecordingPrompts prompts;
     MemorySettingsStore store;
     SystemClock clock;
-    ControllerContext ctx{{lib, prompts, store, clock, "/x", {}}, view, values};
+    ControllerContext ctx{{lib, prompts, store, clock, "/x", {}, "/x/"}, view, values};
     ConnectController connect(ctx);
     // Every field readable, so that the open is tried.
     view.setListIndex(Control::cboBaudRate, 5);

@@ -70,7 +70,8 @@ TEST_F(ConnectTest, PortNumberOutsideOneTo255IsRefusedBeforeAnyCall)
     prompts.shown.clear();
     view.setText(Control::txtCOM, "255");
     connect.cmdOK_Click();
-    EXPECT_EQ(promptTexts(), std::vector<std::string>{"Erro ao abrir porta COM."});
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].text.rfind("Erro ao abrir porta COM.\nPorta 255 ", 0), 0u);
 }
 
 TEST_F(ConnectTest, AttemptCountMustBeAboveZero)
@@ -112,7 +113,12 @@ TEST_F(ConnectTest, OpenFailureReportsAndStaysDisconnected)
     view.setText(Control::txtCOM, std::to_string(kMissingPort));
     connect.cmdOK_Click();
     ASSERT_EQ(prompts.shown.size(), 1u);
-    EXPECT_EQ(prompts.shown[0].text, "Erro ao abrir porta COM.");
+    // The fixed line, then the library's reason on a line of its own.
+    EXPECT_EQ(prompts.shown[0].text.rfind("Erro ao abrir porta COM.\nPorta 200 não corresponde a "
+                                          "nenhum dispositivo.",
+                                          0),
+              0u)
+        << prompts.shown[0].text;
     EXPECT_EQ(prompts.shown[0].title, "Erro");
     EXPECT_EQ(prompts.shown[0].icon, PromptIcon::Warning);
     EXPECT_FALSE(values.PortaAberta);

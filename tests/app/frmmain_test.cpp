@@ -75,9 +75,14 @@ private slots:
     void init()
     {
         m_prompts.shown.clear();
-        m_window = std::make_unique<FrmMain>(
-            ControllerServices{m_lib, m_prompts, m_store, m_clock, "/opt/logqvr", [](int) {}},
-            m_folders);
+        m_window = std::make_unique<FrmMain>(ControllerServices{m_lib,
+                                                                m_prompts,
+                                                                m_store,
+                                                                m_clock,
+                                                                "/opt/logqvr",
+                                                                [](int) {},
+                                                                "/opt/logqvr/"},
+                                             m_folders);
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
         m_window->activateWindow();

@@ -64,7 +64,8 @@ protected:
     FormValues values;
     RecordingPrompts prompts;
     SystemClock clock;
-    ConnectController connect{{{lib, prompts, store, clock, "/opt/logqvr", {}}, view, values}};
+    ConnectController connect{
+        {{lib, prompts, store, clock, "/opt/logqvr", {}, "/opt/logqvr/"}, view, values}};
 };
 
 TEST_F(ConnectSequence, OpensConfiguresIdentifiesAndSavesInThatOrder)
@@ -166,6 +167,8 @@ TEST_F(ConnectSequence, RefusedBaudRateStillSetsTheTimeOutThenCloses)
     EXPECT_FALSE(values.PortaAberta);
 }
 
+// The scripted library, like one built before last_error_text, gives no
+// reason: the box holds the fixed line alone.
 TEST_F(ConnectSequence, FailedOpenClosesAndReadsNothing)
 {
     lib.openResult = 1;

@@ -17,12 +17,12 @@ class FormLoadTest : public testing::Test {
 protected:
     void load()
     {
-        FormLifecycle form(context("/opt/logqvr/bin"));
+        FormLifecycle form(context("/opt/logqvr/bin/"));
         form.Form_Load();
     }
-    ControllerContext context(const std::string& programFolder)
+    ControllerContext context(const std::string& firstRunCaminho)
     {
-        return {{lib, prompts, store, clock, programFolder, {}}, view, values};
+        return {{lib, prompts, store, clock, "/opt/logqvr/bin", {}, firstRunCaminho}, view, values};
     }
     DynamicKestrune lib;
     FakeView view;

@@ -62,7 +62,7 @@ protected:
 
     ControllerContext context()
     {
-        return {{lib, prompts, store, clock, "/opt/logqvr", {}}, view, values};
+        return {{lib, prompts, store, clock, "/opt/logqvr", {}, "/opt/logqvr/"}, view, values};
     }
 
     void setFaults(const sim::Faults& f) { sim.setFaults(f); }

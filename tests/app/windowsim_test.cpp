@@ -5,13 +5,16 @@
 #include "core/clock.h"
 #include "core/folderpicker.h"
 #include "core/settingsstore.h"
+#include "fakesysfs.h"
 #include "recordingprompts.h"
 #include "simulator.h"
 #include "ui/frmmain.h"
 
+#include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -61,6 +64,21 @@ private:
         QTest::mouseClick(button, Qt::LeftButton);
     }
 
+    QMenu* portsMenu() const { return m_window->findChild<QMenu*>("menu_portas"); }
+    QAction* menuAction(int index) const { return portsMenu()->actions().value(index); }
+
+    // What opening "Portas" fills it with; the entries' texts. Without a
+    // popup, which would take the keyboard from the window's own shortcuts.
+    QStringList openPortsMenu()
+    {
+        QMenu* menu = portsMenu();
+        emit menu->aboutToShow();
+        QStringList texts;
+        for (const QAction* action : menu->actions())
+            texts << action->text();
+        return texts;
+    }
+
     QStringList outputs(const QString& prefix) const
     {
         return QDir(outDir()).entryList({prefix + "*.mdb"}, QDir::Files);
@@ -94,11 +112,39 @@ private slots:
         m_store.setValue("Timeout", "50");
         m_store.setValue("Retries", "2");
         m_store.setValue("Caminho", outDir().toStdString() + "/");
-        m_window = std::make_unique<FrmMain>(
-            ControllerServices{m_lib, m_prompts, m_store, m_clock, prog.toStdString(), [](int) {}},
-            m_folders);
+        m_window = std::make_unique<FrmMain>(ControllerServices{m_lib,
+                                                                m_prompts,
+                                                                m_store,
+                                                                m_clock,
+                                                                prog.toStdString(),
+                                                                [](int) {},
+                                                                prog.toStdString() + "/"},
+                                             m_folders);
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    }
+
+    // The menu read afresh each time it opens: the simulator's link and a
+    // USB adapter of a sysfs tree of our own.
+    void portsMenuListsThePortsAndFillsThePortField()
+    {
+        FakeSysfs sysfs(m_dir.filePath("sys").toStdString());
+        sysfs.usbSerial("ttyUSB0", "1-2", "FTDI", "FT232R USB UART");
+        ::setenv("LOGQVR_SYSFS_ROOT", sysfs.root().c_str(), 1);
+        const QStringList texts = openPortsMenu();
+        ::unsetenv("LOGQVR_SYSFS_ROOT");
+        QCOMPARE(texts.size(), 2);
+        QVERIFY2(texts[0].startsWith(QStringLiteral("Porta 6 — /dev/pts/")) &&
+                     texts[0].endsWith(QStringLiteral(" (com6)")),
+                 qPrintable(texts[0]));
+        QCOMPARE(texts[1], QStringLiteral("Porta 33 — /dev/ttyUSB0 — FTDI FT232R USB UART"));
+
+        QAction* usb = menuAction(1);
+        QVERIFY(usb->isEnabled());
+        usb->trigger();
+        QCOMPARE(m_window->text(Control::txtCOM), std::string("33"));
+        menuAction(0)->trigger();
+        QCOMPARE(m_window->text(Control::txtCOM), std::to_string(kPort));
     }
 
     void connectByClickAndPoll()
@@ -115,6 +161,9 @@ private slots:
                  QString::fromUtf8("Número de Série: 012345"));
         QVERIFY(!m_window->isEnabled(Control::txtCOM));
         QCOMPARE(m_store.value("COM"), std::optional<std::string>(std::to_string(kPort)));
+        // The port field is locked while connected; so is choosing a port.
+        openPortsMenu();
+        QVERIFY(!menuAction(0)->isEnabled());
     }
 
     void dataLogDownloadRunsFromItsButton()

@@ -10,9 +10,10 @@ if [ "$1" = "--pe" ]; then
     shift 2
 fi
 lib="$1"
-expected="bit_clear bit_set bit_test close_comm comm_tx crc_calc high low modbus_buf_wr
-modbus_rd modbus_store modbus_var modbus_wr modbus_wrb open_comm read_comm set_baud
-set_timeout write_comm _ZN7CModbusC1Ev _ZN7CModbusC2Ev _ZN7CModbusaSERKS_"
+expected="bit_clear bit_set bit_test close_comm comm_tx crc_calc high last_error_text low
+modbus_buf_wr modbus_rd modbus_store modbus_var modbus_wr modbus_wrb open_comm
+port_device_name read_comm set_baud set_timeout write_comm
+_ZN7CModbusC1Ev _ZN7CModbusC2Ev _ZN7CModbusaSERKS_"
 
 if [ -n "$objdump" ]; then
     table=$("$objdump" -p "$lib")

@@ -84,7 +84,9 @@ ControllerContext DownloadRig::context()
         sleeps.push_back(ms);
         std::this_thread::sleep_for(std::chrono::milliseconds(ms));
     };
-    return {{lib(), prompts, store, clock, programFolder(), pause}, view, values};
+    return {{lib(), prompts, store, clock, programFolder(), pause, programFolder() + "/"},
+            view,
+            values};
 }
 
 std::vector<std::string> DownloadRig::outputFiles() const

@@ -240,7 +240,12 @@ TEST_F(ResetLogDownloadTest, OpeningProblemsAreToldAndLeaveTheLinkClosed)
     std::filesystem::create_symlink("/nonexistent/tty", rig->programFolder() + "/../ports/com9");
     rig->view.setText(Control::txtCOM, "9");
     run();
-    expectOnlyPrompt("Erro ao abrir porta COM.", PromptIcon::Warning, "Erro");
+    const std::string ports =
+        std::filesystem::path(rig->programFolder() + "/../ports").lexically_normal().string();
+    expectOnlyPrompt("Erro ao abrir porta COM.\nPorta 9 (" + ports +
+                         "/com9 → /nonexistent/tty) não existe.",
+                     PromptIcon::Warning,
+                     "Erro");
     EXPECT_FALSE(rig->values.PortaAberta);
 
     // Texts that are no numbers stop before anything is opened.
@@ -316,7 +321,8 @@ TEST(ResetLogOwnLink, PortAndTimeOutAreTakenAsTheConnectTakesThem)
     RecordingPrompts prompts;
     MemorySettingsStore store;
     SystemClock clock;
-    ResetLogDownload download({{lib, prompts, store, clock, "/nowhere", [](int) {}}, view, values});
+    ResetLogDownload download(
+        {{lib, prompts, store, clock, "/nowhere", [](int) {}, "/nowhere/"}, view, values});
     view.setText(Control::txtCOM, "7");
     view.setListIndex(Control::cboBaudRate, 1);
     view.setText(Control::txtTimeout, "-1");

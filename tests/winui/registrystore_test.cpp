@@ -4,6 +4,7 @@
 // technician wrote by hand with other types.
 #include "connection/connectionsettings.h"
 #include "win32/widetext.h"
+#include "winui/programplace.h"
 #include "winui/registrysettingsstore.h"
 
 #define WIN32_LEAN_AND_MEAN
@@ -66,15 +67,20 @@ TEST_F(RegistryStore, TextValuesUnderTheProgramsNameInParams)
     EXPECT_EQ(bytes, (std::wstring(raw).size() + 1) * sizeof(wchar_t));
 }
 
-TEST_F(RegistryStore, FirstRunTakesTheDefaultsWithABackslashFolder)
+TEST_F(RegistryStore, FirstRunTakesTheDefaultsAndTheProgramsFolder)
 {
-    const ConnectionSettings s = ConnectionSettings::load(m_store, "C:\\LOG_QVR");
+    const winui::ProgramPlace place = winui::programPlace();
+    EXPECT_EQ(place.settingsName, "winui_tests");
+    EXPECT_NE(GetFileAttributesW(win32::widen(place.folder + "\\winui_tests.exe").c_str()),
+              INVALID_FILE_ATTRIBUTES)
+        << place.folder;
+    const ConnectionSettings s = ConnectionSettings::load(m_store, place.firstRunCaminho);
     EXPECT_EQ(s.timeout, "200");
     EXPECT_EQ(s.retries, "10");
     EXPECT_EQ(s.baudIndex, 5);
     EXPECT_EQ(s.com, "1");
     EXPECT_EQ(s.endereco, "1");
-    EXPECT_EQ(s.caminho, "C:\\LOG_QVR\\");
+    EXPECT_EQ(s.caminho, place.folder + "\\");
 }
 
 TEST_F(RegistryStore, ValuesWrittenByHandWithOtherTypes)
@@ -112,7 +118,7 @@ TEST_F(RegistryStore, ValuesWrittenByHandWithOtherTypes)
 
     // What the window then shows: the number as a list position; the
     // unreadable types give way to their defaults.
-    const ConnectionSettings s = ConnectionSettings::load(m_store, "C:\\LOG_QVR");
+    const ConnectionSettings s = ConnectionSettings::load(m_store, "C:\\LOG_QVR\\");
     EXPECT_EQ(s.baudIndex, 1);
     EXPECT_EQ(s.com, "1");
     EXPECT_EQ(s.endereco, "1");

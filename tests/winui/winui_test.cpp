@@ -100,9 +100,14 @@ class WinWindow : public testing::Test {
 protected:
     void SetUp() override
     {
-        m_window = std::make_unique<FrmMain>(
-            ControllerServices{m_lib, m_prompts, m_store, m_clock, "C:\\LOG_QVR", [](int) {}},
-            m_folders);
+        m_window = std::make_unique<FrmMain>(ControllerServices{m_lib,
+                                                                m_prompts,
+                                                                m_store,
+                                                                m_clock,
+                                                                "C:\\LOG_QVR",
+                                                                [](int) {},
+                                                                "C:\\LOG_QVR\\"},
+                                             m_folders);
         ASSERT_TRUE(m_window->create(SW_SHOW));
         SetForegroundWindow(m_window->hwnd());
         m_window->processEvents();

@@ -1,9 +1,11 @@
-// logqvr-screenshot OUT.png [ABOUT.png] [--progress PROGRESS.png]: the main
-// window, connected to a simulated device after one poll tick, drawn offscreen
-// into a PNG; when asked, the About box too, and the window in the middle of a
-// data-log download over a line as slow as 9600 baud, drawn from inside the
-// download's own yield and then cancelled. For looking at the layout without
-// a display.
+// logqvr-screenshot OUT.png [ABOUT.png] [--progress PROGRESS.png]
+//                   [--portas PORTAS.png] [--erro ERRO.png]:
+// the main window, connected to a simulated device after one poll tick, drawn
+// offscreen into a PNG; when asked, the About box too, the window in the
+// middle of a data-log download over a line as slow as 9600 baud, drawn from
+// inside the download's own yield and then cancelled, the window disconnected
+// with the "Portas" menu open, and the box a failed open shows with its
+// reason. For looking at the layout without a display.
 #include "connection/dynamickestrune.h"
 #include "core/clock.h"
 #include "core/folderpicker.h"
@@ -17,6 +19,10 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -33,14 +39,23 @@ constexpr int kPort = 5;
 constexpr int kByteAt9600Us = 1146;
 constexpr int kProgressRecords = 100;
 constexpr int kProgressPercent = 35;
+// /dev/ttyACM31, which no machine has.
+constexpr int kMissingPort = 96;
 
-// Boxes go to stderr: a screenshot run must never wait for a click.
+// Boxes go to stderr: a screenshot run must never wait for a click. The
+// last one is kept, to be drawn.
 class PrintedPrompts : public Prompts {
 public:
-    void show(const std::string& text, PromptIcon, const std::string& title) override
+    void show(const std::string& text, PromptIcon icon, const std::string& title) override
     {
         std::fprintf(stderr, "[%s] %s\n", title.c_str(), text.c_str());
+        last = {text, icon, title};
     }
+    struct Shown {
+        std::string text;
+        PromptIcon icon = PromptIcon::Information;
+        std::string title;
+    } last;
     bool ask(const std::string& text, const std::string& title) override
     {
         std::fprintf(stderr, "[%s] %s Não\n", title.c_str(), text.c_str());
@@ -61,7 +76,7 @@ void waitMs(int ms)
 }
 
 struct Pictures {
-    QString window, about, progress;
+    QString window, about, progress, portas, erro;
 };
 
 bool parseArguments(int argc, char* argv[], Pictures* out)
@@ -71,6 +86,10 @@ bool parseArguments(int argc, char* argv[], Pictures* out)
         const QString arg = QString::fromLocal8Bit(argv[i]);
         if (arg == "--progress" && i + 1 < argc)
             out->progress = QString::fromLocal8Bit(argv[++i]);
+        else if (arg == "--portas" && i + 1 < argc)
+            out->portas = QString::fromLocal8Bit(argv[++i]);
+        else if (arg == "--erro" && i + 1 < argc)
+            out->erro = QString::fromLocal8Bit(argv[++i]);
         else if (arg.startsWith("--"))
             return false;
         else
@@ -107,13 +126,66 @@ bool drawDownload(FrmMain& window, sim::Simulator& device, const QString& file)
     return saved;
 }
 
+// A popup is a window of its own, which grabbing the main window leaves
+// out: draw it where it opens, under its entry in the menu bar.
+QImage withOpenMenu(QMainWindow& window, const char* menuName)
+{
+    auto* menu = window.findChild<QMenu*>(menuName);
+    const QRect entry = window.menuBar()->actionGeometry(menu->menuAction());
+    const QPoint at = window.menuBar()->mapTo(&window, entry.bottomLeft());
+    menu->popup(window.mapToGlobal(at));
+    waitMs(100);
+    QImage picture = window.grab().toImage();
+    QPainter(&picture).drawPixmap(at, menu->grab());
+    menu->hide();
+    return picture;
+}
+
+// The box as the program shows it, over the window it belongs to.
+QImage withBox(QMainWindow& window, const PrintedPrompts::Shown& shown)
+{
+    QMessageBox box(shown.icon == PromptIcon::Warning ? QMessageBox::Warning
+                                                      : QMessageBox::Information,
+                    QString::fromStdString(shown.title),
+                    QString::fromStdString(shown.text),
+                    QMessageBox::Ok,
+                    &window);
+    box.show();
+    waitMs(100);
+    QImage picture = window.grab().toImage();
+    const QPixmap boxPicture = box.grab();
+    QPainter(&picture).drawPixmap(picture.rect().center() - boxPicture.rect().center(), boxPicture);
+    box.close();
+    return picture;
+}
+
+// Disconnected, after the tick that unlocks the port field, the ports can be
+// chosen; then a number whose device no machine has.
+bool drawPorts(FrmMain& window, PrintedPrompts& prompts, const Pictures& pictures)
+{
+    if (window.values().PortaAberta)
+        window.findChild<QPushButton*>("cmdOK")->click();
+    waitMs(700);
+    if (!pictures.portas.isEmpty() &&
+        !withOpenMenu(window, "menu_portas").save(pictures.portas, "PNG"))
+        return false;
+    if (pictures.erro.isEmpty())
+        return true;
+    window.setText(Control::txtCOM, std::to_string(kMissingPort));
+    window.findChild<QPushButton*>("cmdOK")->click();
+    return withBox(window, prompts.last).save(pictures.erro, "PNG");
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
     Pictures pictures;
     if (!parseArguments(argc, argv, &pictures)) {
-        std::fprintf(stderr, "usage: %s OUT.png [ABOUT.png] [--progress PROGRESS.png]\n", argv[0]);
+        std::fprintf(stderr,
+                     "usage: %s OUT.png [ABOUT.png] [--progress PROGRESS.png]\n"
+                     "       [--portas PORTAS.png] [--erro ERRO.png]\n",
+                     argv[0]);
         return 2;
     }
     if (!std::getenv("QT_QPA_PLATFORM"))
@@ -149,9 +221,14 @@ int main(int argc, char* argv[])
     PrintedPrompts prompts;
     NoFolders folders;
     SystemClock clock;
-    FrmMain window(
-        ControllerServices{lib, prompts, store, clock, program.path().toStdString(), [](int) {}},
-        folders);
+    FrmMain window(ControllerServices{lib,
+                                      prompts,
+                                      store,
+                                      clock,
+                                      program.path().toStdString(),
+                                      [](int) {},
+                                      QDir::homePath().toStdString() + "/"},
+                   folders);
     window.show();
     window.findChild<QPushButton*>("cmdOK")->click();
     waitMs(700); // one poll tick writes the status lines
@@ -166,6 +243,8 @@ int main(int argc, char* argv[])
     }
     if (saved && !pictures.progress.isEmpty())
         saved = drawDownload(window, device, pictures.progress);
+    if (saved && (!pictures.portas.isEmpty() || !pictures.erro.isEmpty()))
+        saved = drawPorts(window, prompts, pictures);
     window.close();
     if (!saved) {
         std::fprintf(stderr, "cannot write the picture\n");

@@ -42,6 +42,8 @@ public:
         KTEST_BIND(bit_clear);
         KTEST_BIND(low);
         KTEST_BIND(high);
+        KTEST_BIND(last_error_text);
+        KTEST_BIND(port_device_name);
 #undef KTEST_BIND
         // CModbus leaves the library under its C++ names.
         for (const char* name : {"_ZN7CModbusC1Ev", "_ZN7CModbusC2Ev", "_ZN7CModbusaSERKS_"}) {
@@ -86,6 +88,8 @@ public:
     decltype(&::bit_clear) bit_clear = nullptr;
     decltype(&::low) low = nullptr;
     decltype(&::high) high = nullptr;
+    decltype(&::last_error_text) last_error_text = nullptr;
+    decltype(&::port_device_name) port_device_name = nullptr;
 
 private:
     template <class Fn> void bind(Fn& slot, const char* name)

@@ -52,5 +52,19 @@ TEST_F(KestruneDll, NumbersThatNameNoPortFail)
     }
 }
 
+TEST_F(KestruneDll, TellsWhichDeviceANumberOpensAndWhyItDidNot)
+{
+    char text[128];
+    ASSERT_EQ(k().port_device_name(250, text, sizeof text), 10u);
+    EXPECT_STREQ(text, "\\\\.\\COM250");
+    EXPECT_EQ(k().port_device_name(0, text, sizeof text), 0u);
+
+    ASSERT_EQ(k().open_comm(250), KESTRUNE_OPEN_FAILED);
+    const uint32_t length = k().last_error_text(text, sizeof text);
+    ASSERT_LT(length, sizeof text);
+    EXPECT_STREQ(text, "Porta 250 (\\\\.\\COM250) não existe.");
+    EXPECT_EQ(k().last_error_text(nullptr, 0), length) << "the length alone, for sizing";
+}
+
 } // namespace
 } // namespace ktest

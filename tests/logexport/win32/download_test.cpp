@@ -75,7 +75,9 @@ protected:
 
     ControllerContext context()
     {
-        return {{m_lib, m_prompts, m_store, m_clock, m_work + "program", {}}, m_view, m_values};
+        return {{m_lib, m_prompts, m_store, m_clock, m_work + "program", {}, m_work + "program/"},
+                m_view,
+                m_values};
     }
 
     void expectSaved(const std::string& outputName)

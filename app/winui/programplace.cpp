@@ -1,0 +1,46 @@
+#include "winui/programplace.h"
+
+#include "core/pathseparator.h"
+#include "win32/widetext.h"
+
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+
+namespace winui {
+
+namespace {
+
+std::wstring executablePath()
+{
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length =
+            GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length < path.size()) {
+            path.resize(length);
+            return path;
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
+} // namespace
+
+ProgramPlace programPlace()
+{
+    const std::wstring path = executablePath();
+    const std::size_t separator = path.find_last_of(L"\\/");
+    const std::wstring folder =
+        separator == std::wstring::npos ? std::wstring(L".") : path.substr(0, separator);
+    const std::wstring file = path.substr(separator + 1);
+    // A name that is all extension (".exe") is kept whole.
+    const std::size_t dot = file.find_last_of(L'.');
+    const std::wstring base = dot == 0 || dot == std::wstring::npos ? file : file.substr(0, dot);
+    ProgramPlace place;
+    place.folder = win32::narrow(folder);
+    place.settingsName = win32::narrow(base);
+    place.firstRunCaminho = place.folder + kPathSeparator;
+    return place;
+}
+
+} // namespace winui
