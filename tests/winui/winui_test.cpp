@@ -262,7 +262,7 @@ TEST_F(WinWindow, TypingRulesOnRealCharacters)
     EXPECT_EQ(m_window->text(Control::txtTimeout), "1234567");
 }
 
-TEST_F(WinWindow, EnterInThePortFieldConnectsThroughTheDialogKeys)
+TEST_F(WinWindow, EnterAndEscThroughTheDialogKeys)
 {
     SetWindowTextW(item(Control::txtCOM), L"0");
     SetFocus(item(Control::txtCOM));
@@ -287,6 +287,12 @@ TEST_F(WinWindow, EnterInThePortFieldConnectsThroughTheDialogKeys)
     m_window->processEvents();
     EXPECT_EQ(m_window->text(Control::lblRestante), "");
     EXPECT_FALSE(m_window->values().cancelRequested);
+    // While a download runs ("Cancelar" on), Esc asks it to stop.
+    m_window->setEnabled(Control::cmdCancelar, true);
+    pressKey(item(Control::txtEnd), VK_ESCAPE);
+    m_window->processEvents();
+    EXPECT_TRUE(m_window->values().cancelRequested);
+    EXPECT_EQ(m_window->text(Control::lblRestante), "Cancelando...");
 }
 
 TEST_F(WinWindow, TabIntoThePortFieldSelectsItAll)
