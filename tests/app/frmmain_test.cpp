@@ -6,6 +6,7 @@
 #include "core/settingsstore.h"
 #include "form/folderchoice.h"
 #include "recordingprompts.h"
+#include "scriptedfolders.h"
 #include "ui/frmabout.h"
 #include "ui/frmmain.h"
 #include "ui/qtprompts.h"
@@ -26,17 +27,6 @@
 #include <optional>
 
 namespace {
-
-class ScriptedFolders : public FolderPicker {
-public:
-    std::optional<std::string> chooseFolder(const std::string& title) override
-    {
-        titles.push_back(title);
-        return answer;
-    }
-    std::optional<std::string> answer;
-    std::vector<std::string> titles;
-};
 
 class FixedClock : public Clock {
 public:

@@ -13,50 +13,22 @@
 set -euo pipefail
 sim=$1 program=$2 driver=$3 linux=$4 version=$5
 wine=$LOGQVR_WINE
-
-for tool in "$sim" "$linux/mdbcheck" "$linux/logexport_rowcheck"; do
+for tool in "$linux/mdbcheck" "$linux/logexport_rowcheck"; do
     [ -x "$tool" ] || { echo "endtoend: no $tool (build it in the Linux build)"; exit 1; }
 done
-for file in LOG_QVR.exe kestrune.dll LOG_QVR.mdb LOG_RESET_QVR.mdb; do
-    [ -f "$program/$file" ] || { echo "endtoend: no $program/$file"; exit 1; }
-done
-
-work=$(mktemp -d)
-sim_pid=
-exe_pid=
-link="$WINEPREFIX/dosdevices/com21"
-cleanup() {
-    [ -z "$exe_pid" ] || kill "$exe_pid" 2>/dev/null || true
-    [ -z "$sim_pid" ] || { kill "$sim_pid" 2>/dev/null || true; wait "$sim_pid" 2>/dev/null || true; }
-    rm -f "$link"
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-mkdir "$work/LOG_QVR" "$work/out" "$work/elsewhere"
-cp "$program"/{LOG_QVR.exe,kestrune.dll,LOG_QVR.mdb,LOG_RESET_QVR.mdb} "$work/LOG_QVR/"
-out_win="Z:${work//\//\\}\\out\\"
-
+source "$(dirname "$0")/programrig.sh"
 # Record 10300 erased and record 42 with a wrong record CRC, both inside the
 # last-300 range the driver asks for.
-"$sim" --ports "$work" --port 21 --pointer 150 --erased 10300 --bad-crc 42 \
-    >"$work/sim.out" 2>"$work/sim.err" &
-sim_pid=$!
-for _ in $(seq 50); do [ -L "$work/com21" ] && break; sleep 0.1; done
-[ -L "$work/com21" ] || { echo "endtoend: the simulator did not start"; cat "$work/sim.err"; exit 1; }
-ln -sfn "$(readlink "$work/com21")" "$link"
+rig_start endtoend "$program" "$sim" --pointer 150 --erased 10300 --bad-crc 42
+mkdir "$work/out" "$work/elsewhere"
+out_win="Z:${work//\//\\}\\out\\"
+rig_setting COM 21
+rig_setting Timeout 500
+rig_setting Retries 3 /t REG_DWORD
+rig_setting Baudrate 1
+rig_setting Caminho "$out_win"
+rig_run_program "$work/elsewhere"
 
-params='HKCU\Software\VB and VBA Program Settings\LOG_QVR\Params'
-"$wine" reg delete "$params" /f >/dev/null 2>&1 || true
-reg_add() { "$wine" reg add "$params" /f "$@" >/dev/null; }
-reg_add /v COM /d 21
-reg_add /v Timeout /d 500
-reg_add /v Retries /t REG_DWORD /d 3
-reg_add /v Baudrate /d 1
-reg_add /v Caminho /d "$out_win"
-
-(cd "$work/elsewhere" && exec "$wine" "$work/LOG_QVR/LOG_QVR.exe") >"$work/exe.out" 2>&1 &
-exe_pid=$!
 set +e
 "$wine" "$driver" run 2>&1 | tr -d '\r' >"$work/driver.out"
 driver_status=${PIPESTATUS[0]}

@@ -6,10 +6,10 @@
 // without one until it connects.
 #include "connection/dynamickestrune.h"
 #include "core/clock.h"
-#include "core/folderpicker.h"
 #include "core/formlayout.h"
 #include "core/settingsstore.h"
 #include "recordingprompts.h"
+#include "scriptedfolders.h"
 #include "win32/widetext.h"
 #include "winui/controlids.h"
 #include "winui/frmabout.h"
@@ -26,17 +26,6 @@
 using namespace winui;
 
 namespace {
-
-class ScriptedFolders : public FolderPicker {
-public:
-    std::optional<std::string> chooseFolder(const std::string& title) override
-    {
-        titles.push_back(title);
-        return answer;
-    }
-    std::optional<std::string> answer;
-    std::vector<std::string> titles;
-};
 
 class FixedClock : public Clock {
 public:

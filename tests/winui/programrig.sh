@@ -1,0 +1,54 @@
+# Sourced by the scripts that run the real LOG_QVR.exe under wine-gui.sh
+# (tests/winui/endtoend.sh, tools/screenshot/win32.sh): a work folder with a
+# copy of the program folder, the Linux simulator on a pty linked into the
+# prefix as COM21, the program's registry settings, and the clean-up of all
+# three when the script exits.
+#   rig_start NAME PROGRAM_DIR QVR_SIM SIM_OPTIONS...
+# sets $work (the program copy in $work/LOG_QVR) and $params (the settings key).
+#   rig_setting NAME DATA [reg add options]    one value in $params
+#   rig_run_program [FOLDER]                   starts the copy from FOLDER
+#                                              ($work by default); sets $exe_pid
+
+rig_cleanup() {
+    [ -z "${exe_pid:-}" ] || kill "$exe_pid" 2>/dev/null || true
+    [ -z "${rig_sim_pid:-}" ] || {
+        kill "$rig_sim_pid" 2>/dev/null || true
+        wait "$rig_sim_pid" 2>/dev/null || true
+    }
+    rm -f "$WINEPREFIX/dosdevices/com21"
+    [ -z "${work:-}" ] || rm -rf "$work"
+}
+
+rig_start() {
+    local name=$1 program=$2 sim=$3 file
+    shift 3
+    [ -x "$sim" ] || { echo "$name: no simulator at $sim"; exit 1; }
+    for file in LOG_QVR.exe kestrune.dll LOG_QVR.mdb LOG_RESET_QVR.mdb; do
+        [ -f "$program/$file" ] || { echo "$name: no $program/$file"; exit 1; }
+    done
+    work=$(mktemp -d)
+    trap rig_cleanup EXIT
+    mkdir "$work/LOG_QVR"
+    cp "$program"/{LOG_QVR.exe,kestrune.dll,LOG_QVR.mdb,LOG_RESET_QVR.mdb} "$work/LOG_QVR/"
+
+    "$sim" --ports "$work" --port 21 "$@" >"$work/sim.out" 2>"$work/sim.err" &
+    rig_sim_pid=$!
+    for _ in $(seq 50); do [ -L "$work/com21" ] && break; sleep 0.1; done
+    [ -L "$work/com21" ] || { echo "$name: the simulator did not start"; cat "$work/sim.err"; exit 1; }
+    ln -sfn "$(readlink "$work/com21")" "$WINEPREFIX/dosdevices/com21"
+
+    params='HKCU\Software\VB and VBA Program Settings\LOG_QVR\Params'
+    "$LOGQVR_WINE" reg delete "$params" /f >/dev/null 2>&1 || true
+}
+
+rig_setting() {
+    local name=$1 data=$2
+    shift 2
+    "$LOGQVR_WINE" reg add "$params" /v "$name" /d "$data" /f "$@" >/dev/null
+}
+
+rig_run_program() {
+    local folder=${1:-$work}
+    (cd "$folder" && exec "$LOGQVR_WINE" "$work/LOG_QVR/LOG_QVR.exe") >"$work/exe.out" 2>&1 &
+    exe_pid=$!
+}
