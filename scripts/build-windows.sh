@@ -12,7 +12,8 @@
 #                                          and the checkers of written files
 #   scripts/build-windows.sh --screenshot  then draw the 64-bit window connected
 #                                          to the simulator into
-#                                          build-windows/LOG_QVR-win-screenshot.png
+#                                          build-windows/LOG_QVR-win-screenshot.png,
+#                                          and its About box beside it
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -73,7 +74,7 @@ done
 if [ $screenshot -eq 1 ]; then
     build-windows/wine-gui.sh --script tools/screenshot/win32.sh "$root/build-host/bin/qvr-sim" \
         "$root/build-windows/package/LOG_QVR" "$root/build-windows/bin/logqvr-driver.exe" \
-        "$root/build-windows/LOG_QVR-win-screenshot.png"
+        "$root/build-windows/LOG_QVR-win-screenshot.png" "$root/build-windows/LOG_QVR-win-about.png"
 fi
 [ $run_tests -eq 1 ] || exit 0
 

@@ -7,7 +7,8 @@
 //   logqvr-driver.exe run             connect, both downloads, About, the
 //                                     folder browser, disconnect, close
 //   logqvr-driver.exe connect         connect and print the window's place
-//   logqvr-driver.exe close           close the window
+//   logqvr-driver.exe about           open the About box and print its place
+//   logqvr-driver.exe close           close the About box if open, then the window
 #include "winui/controlids.h"
 #include "winui/frmabout.h"
 
@@ -236,14 +237,27 @@ void connect(const Window& w)
         w.show(name, c);
 }
 
-void about(const Window& w)
+void printPlace(const char* what, HWND hwnd)
+{
+    RECT frame{};
+    GetWindowRect(hwnd, &frame);
+    std::printf("driver: %s %ldx%ld+%ld+%ld\n",
+                what,
+                frame.right - frame.left,
+                frame.bottom - frame.top,
+                frame.left,
+                frame.top);
+}
+
+HWND openAbout(const Window& w)
 {
     PostMessageW(w.hwnd(), WM_COMMAND, kMenuSobreId, 0);
-    const HWND box = waitDialog(w, 10);
-    std::printf("driver: about [%s] %s\n",
-                textOf(box).c_str(),
-                textOf(GetDlgItem(box, FrmAbout::controlId("lblVersion"))).c_str());
-    // Esc, to whatever has the focus in the box.
+    return waitDialog(w, 10);
+}
+
+// Esc, to whatever has the focus in the box.
+void escape(HWND box)
+{
     GUITHREADINFO gui{};
     gui.cbSize = sizeof gui;
     GetGUIThreadInfo(GetWindowThreadProcessId(box, nullptr), &gui);
@@ -251,6 +265,15 @@ void about(const Window& w)
     PostMessageW(focus, WM_KEYDOWN, VK_ESCAPE, 1);
     PostMessageW(focus, WM_KEYUP, VK_ESCAPE, 0xC0000001);
     waitGone(box);
+}
+
+void about(const Window& w)
+{
+    const HWND box = openAbout(w);
+    std::printf("driver: about [%s] %s\n",
+                textOf(box).c_str(),
+                textOf(GetDlgItem(box, FrmAbout::controlId("lblVersion"))).c_str());
+    escape(box);
     std::printf("driver: about closed by Esc\n");
 }
 
@@ -317,18 +340,17 @@ int main(int argc, char* argv[])
     } else if (mode == "connect") {
         const Window w(60);
         connect(w);
-        RECT frame{};
-        GetWindowRect(w.hwnd(), &frame);
-        std::printf("driver: window %ldx%ld+%ld+%ld\n",
-                    frame.right - frame.left,
-                    frame.bottom - frame.top,
-                    frame.left,
-                    frame.top);
+        printPlace("window", w.hwnd());
+    } else if (mode == "about") {
+        const Window w(10);
+        printPlace("about", openAbout(w));
     } else if (mode == "close") {
         const Window w(10);
+        if (const HWND box = ownedDialog(w.hwnd()))
+            escape(box);
         PostMessageW(w.hwnd(), WM_CLOSE, 0, 0);
     } else {
-        std::fprintf(stderr, "usage: logqvr-driver.exe run | connect | close\n");
+        std::fprintf(stderr, "usage: logqvr-driver.exe run | connect | about | close\n");
         return 2;
     }
     std::printf("driver: done\n");
