@@ -19,7 +19,7 @@ using C = TextColour;
 // where the window had it before the row existed.
 // One control to a line or two, read as the table it is.
 // clang-format off
-constexpr ControlSpec kMain[] = {
+constexpr ControlDesign kMain[] = {
     {"Label8", K::Label, {}, "Timeout(ms):", {10, 14, 140, 24}, true, 0, A::Right},
     {"txtTimeout", K::TextBox, Control::txtTimeout, "1000", {158, 14, 80, 24}, true, 5, A::Centre,
      F::Field, C::Blue},
@@ -83,7 +83,7 @@ constexpr ControlSpec kMain[] = {
      A::Centre, F::Button},
 };
 
-constexpr ControlSpec kAbout[] = {
+constexpr ControlDesign kAbout[] = {
     {"picIcon", K::Icon, {}, "", {12, 12, 40, 40}},
     {"lblTitle", K::Label, {}, "Software de Log do QVR/KPW", {64, 10, 306, 24}, true, 0, A::Left,
      F::DialogTitle},
@@ -100,16 +100,16 @@ constexpr ControlSpec kAbout[] = {
 
 } // namespace
 
-std::span<const ControlSpec> frmMainControls()
+std::span<const ControlDesign> frmMainControls()
 {
     return kMain;
 }
 
-const ControlSpec& frmMainControl(Control id)
+const ControlDesign& frmMainControl(Control id)
 {
     const auto* found = std::find_if(std::begin(kMain),
                                      std::end(kMain),
-                                     [id](const ControlSpec& s) { return s.id == id; });
+                                     [id](const ControlDesign& s) { return s.id == id; });
     assert(found != std::end(kMain));
     return *found;
 }
@@ -119,7 +119,7 @@ bool takesFocus(ControlKind kind)
     return kind == K::TextBox || kind == K::ComboBox || kind == K::Button || kind == K::Option;
 }
 
-std::span<const ControlSpec> frmAboutControls()
+std::span<const ControlDesign> frmAboutControls()
 {
     return kAbout;
 }

@@ -34,7 +34,7 @@ struct PixelRect {
     int height = 0;
 };
 
-struct ControlSpec {
+struct ControlDesign {
     const char* name;
     ControlKind kind;
     // The handlers' name for it; none for the captions and lines that nothing
@@ -53,9 +53,9 @@ struct ControlSpec {
 // The controls of frmMain in creation order. The ones that take the focus
 // come in tab order, each caption just before the field it names (screen
 // readers take an edit's name from the caption before it).
-std::span<const ControlSpec> frmMainControls();
+std::span<const ControlDesign> frmMainControls();
 // The entry of `id`; every Control but Timer1 has one.
-const ControlSpec& frmMainControl(Control id);
+const ControlDesign& frmMainControl(Control id);
 // Text boxes, the list, buttons and options take the focus; in table order.
 bool takesFocus(ControlKind kind);
 
@@ -71,6 +71,6 @@ extern const char* const kBaudRateEntries[6];
 
 // frmAbout, 5730 by 3000 twips; its cmdOK is both the default and the cancel
 // button.
-std::span<const ControlSpec> frmAboutControls();
+std::span<const ControlDesign> frmAboutControls();
 inline constexpr int kFrmAboutClientWidth = 382;
 inline constexpr int kFrmAboutClientHeight = 200;

@@ -11,10 +11,10 @@
 
 namespace {
 
-QWidget* makeWidget(const ControlSpec& spec, QDialog* box)
+QWidget* makeWidget(const ControlDesign& design, QDialog* box)
 {
-    const QString text = QString::fromUtf8(spec.text);
-    switch (spec.kind) {
+    const QString text = QString::fromUtf8(design.text);
+    switch (design.kind) {
     case ControlKind::Icon: {
         auto* icon = new QLabel(box);
         icon->setPixmap(box->style()->standardIcon(QStyle::SP_ComputerIcon).pixmap(32, 32));
@@ -38,9 +38,9 @@ QWidget* makeWidget(const ControlSpec& spec, QDialog* box)
         break;
     }
     auto* label = new QLabel(text, box);
-    label->setWordWrap(spec.wordWrap);
-    label->setAlignment(Qt::AlignLeft | (spec.wordWrap ? Qt::AlignTop : Qt::AlignVCenter));
-    if (spec.font == FontRole::DialogTitle) {
+    label->setWordWrap(design.wordWrap);
+    label->setAlignment(Qt::AlignLeft | (design.wordWrap ? Qt::AlignTop : Qt::AlignVCenter));
+    if (design.font == FontRole::DialogTitle) {
         QFont bold = label->font();
         bold.setBold(true);
         bold.setPointSizeF(bold.pointSizeF() * 1.2);
@@ -59,10 +59,10 @@ FrmAbout::FrmAbout(const SettingsStore& store, QWidget* parent)
     setObjectName("frmAbout");
     setModal(true);
     setFixedSize(kFrmAboutClientWidth, kFrmAboutClientHeight);
-    for (const ControlSpec& spec : frmAboutControls()) {
-        QWidget* w = makeWidget(spec, this);
-        w->setObjectName(QString::fromLatin1(spec.name));
-        w->setGeometry(spec.rect.x, spec.rect.y, spec.rect.width, spec.rect.height);
+    for (const ControlDesign& design : frmAboutControls()) {
+        QWidget* w = makeWidget(design, this);
+        w->setObjectName(QString::fromLatin1(design.name));
+        w->setGeometry(design.rect.x, design.rect.y, design.rect.width, design.rect.height);
     }
     Form_Load(store);
 }

@@ -53,20 +53,20 @@ void paintText(QWidget* w, TextColour colour)
     w->setPalette(p);
 }
 
-QWidget* makeWidget(const ControlSpec& spec, QWidget* parent)
+QWidget* makeWidget(const ControlDesign& design, QWidget* parent)
 {
-    const QString text = QString::fromUtf8(spec.text);
-    switch (spec.kind) {
+    const QString text = QString::fromUtf8(design.text);
+    switch (design.kind) {
     case ControlKind::Label: {
         auto* label = new QLabel(text, parent);
-        label->setAlignment(alignmentOf(spec.align) | Qt::AlignVCenter);
+        label->setAlignment(alignmentOf(design.align) | Qt::AlignVCenter);
         return label;
     }
     case ControlKind::TextBox: {
         auto* box = new TextBox(parent);
         box->setText(text);
-        box->setTypingLimit(spec.typingLimit);
-        box->setAlignment(alignmentOf(spec.align));
+        box->setTypingLimit(design.typingLimit);
+        box->setAlignment(alignmentOf(design.align));
         return box;
     }
     case ControlKind::ComboBox: {
@@ -112,15 +112,15 @@ void FrmMain::buildControls()
     area->setFixedSize(kFrmMainClientWidth, kFrmMainClientHeight);
     setCentralWidget(area);
 
-    for (const ControlSpec& spec : frmMainControls()) {
-        QWidget* w = makeWidget(spec, area);
-        w->setObjectName(QString::fromLatin1(spec.name));
-        w->setGeometry(spec.rect.x, spec.rect.y, spec.rect.width, spec.rect.height);
-        w->setFont(fontFor(spec.font));
-        paintText(w, spec.colour);
-        w->setEnabled(spec.enabled);
-        if (spec.id)
-            m_controls[*spec.id] = w;
+    for (const ControlDesign& design : frmMainControls()) {
+        QWidget* w = makeWidget(design, area);
+        w->setObjectName(QString::fromLatin1(design.name));
+        w->setGeometry(design.rect.x, design.rect.y, design.rect.width, design.rect.height);
+        w->setFont(fontFor(design.font));
+        paintText(w, design.colour);
+        w->setEnabled(design.enabled);
+        if (design.id)
+            m_controls[*design.id] = w;
     }
     m_txtCOM = static_cast<TextBox*>(m_controls.at(Control::txtCOM));
 }
@@ -145,10 +145,10 @@ void FrmMain::buildMenu()
 void FrmMain::setTabOrder()
 {
     QWidget* previous = nullptr;
-    for (const ControlSpec& spec : frmMainControls()) {
-        if (!takesFocus(spec.kind))
+    for (const ControlDesign& design : frmMainControls()) {
+        if (!takesFocus(design.kind))
             continue;
-        QWidget* w = m_controls.at(*spec.id);
+        QWidget* w = m_controls.at(*design.id);
         if (previous)
             QWidget::setTabOrder(previous, w);
         previous = w;

@@ -50,17 +50,17 @@ HFONT dialogFont(bool title)
     return CreateFontIndirectW(&font);
 }
 
-DWORD alignStyle(const ControlSpec& spec)
+DWORD alignStyle(const ControlDesign& design)
 {
-    switch (spec.kind) {
+    switch (design.kind) {
     case ControlKind::Label:
-        return spec.align == TextAlign::Centre  ? SS_CENTER
-               : spec.align == TextAlign::Right ? SS_RIGHT
-                                                : SS_LEFT;
+        return design.align == TextAlign::Centre  ? SS_CENTER
+               : design.align == TextAlign::Right ? SS_RIGHT
+                                                  : SS_LEFT;
     case ControlKind::TextBox:
-        return spec.align == TextAlign::Centre  ? ES_CENTER
-               : spec.align == TextAlign::Right ? ES_RIGHT
-                                                : ES_LEFT;
+        return design.align == TextAlign::Centre  ? ES_CENTER
+               : design.align == TextAlign::Right ? ES_RIGHT
+                                                  : ES_LEFT;
     default:
         return 0;
     }
@@ -72,13 +72,13 @@ struct Kind {
     DWORD exStyle;
 };
 
-Kind kindOf(const ControlSpec& spec)
+Kind kindOf(const ControlDesign& design)
 {
-    switch (spec.kind) {
+    switch (design.kind) {
     case ControlKind::Label:
         // One line, centred in its height, as the captions were designed;
         // "&" is text, not a mnemonic.
-        return {L"STATIC", SS_NOPREFIX | (spec.wordWrap ? 0u : SS_CENTERIMAGE), 0};
+        return {L"STATIC", SS_NOPREFIX | (design.wordWrap ? 0u : SS_CENTERIMAGE), 0};
     case ControlKind::TextBox:
         return {L"EDIT", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
     case ControlKind::ComboBox:
@@ -134,15 +134,15 @@ Fonts::~Fonts()
         DeleteObject(font);
 }
 
-HWND createControl(HWND parent, const ControlSpec& spec, int id, const Fonts& fonts)
+HWND createControl(HWND parent, const ControlDesign& design, int id, const Fonts& fonts)
 {
-    const Kind kind = kindOf(spec);
-    const PixelRect& r = spec.rect;
-    const int height = spec.kind == ControlKind::ComboBox ? r.height + kListHeight : r.height;
+    const Kind kind = kindOf(design);
+    const PixelRect& r = design.rect;
+    const int height = design.kind == ControlKind::ComboBox ? r.height + kListHeight : r.height;
     const HWND hwnd = CreateWindowExW(kind.exStyle,
                                       kind.className,
-                                      win32::widen(spec.text).c_str(),
-                                      WS_CHILD | WS_VISIBLE | kind.style | alignStyle(spec),
+                                      win32::widen(design.text).c_str(),
+                                      WS_CHILD | WS_VISIBLE | kind.style | alignStyle(design),
                                       r.x,
                                       r.y,
                                       r.width,
@@ -153,11 +153,11 @@ HWND createControl(HWND parent, const ControlSpec& spec, int id, const Fonts& fo
                                       nullptr);
     if (hwnd == nullptr)
         return nullptr;
-    SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(fonts.of(spec.font)), FALSE);
-    switch (spec.kind) {
+    SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(fonts.of(design.font)), FALSE);
+    switch (design.kind) {
     case ControlKind::TextBox:
         // 0 lifts the system's default limit of some 30000 characters.
-        SendMessageW(hwnd, EM_SETLIMITTEXT, static_cast<WPARAM>(spec.typingLimit), 0);
+        SendMessageW(hwnd, EM_SETLIMITTEXT, static_cast<WPARAM>(design.typingLimit), 0);
         break;
     case ControlKind::ComboBox:
         for (const char* entry : kBaudRateEntries)
@@ -179,7 +179,7 @@ HWND createControl(HWND parent, const ControlSpec& spec, int id, const Fonts& fo
     default:
         break;
     }
-    EnableWindow(hwnd, spec.enabled);
+    EnableWindow(hwnd, design.enabled);
     return hwnd;
 }
 

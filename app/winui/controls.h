@@ -25,9 +25,9 @@ private:
     std::map<FontRole, HFONT> m_fonts;
 };
 
-// Creates the control of `spec` as a child of `parent` with identifier `id`,
+// Creates the control of `design` as a child of `parent` with identifier `id`,
 // its font set, enabled as designed, at its place.
-HWND createControl(HWND parent, const ControlSpec& spec, int id, const Fonts& fonts);
+HWND createControl(HWND parent, const ControlDesign& design, int id, const Fonts& fonts);
 
 // The text colour of `colour`; CLR_INVALID for the system's own.
 COLORREF colourOf(TextColour colour);

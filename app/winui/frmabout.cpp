@@ -60,9 +60,10 @@ INT_PTR CALLBACK FrmAbout::dialogProc(HWND hwnd, UINT message, WPARAM wParam, LP
     switch (message) {
     case WM_INITDIALOG: {
         auto* session = reinterpret_cast<Session*>(lParam);
-        for (const ControlSpec& spec : frmAboutControls()) {
-            const HWND control = createControl(hwnd, spec, controlId(spec.name), session->fonts);
-            if (spec.kind == ControlKind::Button)
+        for (const ControlDesign& design : frmAboutControls()) {
+            const HWND control =
+                createControl(hwnd, design, controlId(design.name), session->fonts);
+            if (design.kind == ControlKind::Button)
                 SendMessageW(control, BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
         }
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, lParam);

@@ -100,18 +100,18 @@ bool FrmMain::create(int showCommand)
 void FrmMain::buildControls()
 {
     int fixed = kFirstFixedControlId;
-    for (const ControlSpec& spec : frmMainControls()) {
-        const int id = spec.id ? controlId(*spec.id) : fixed++;
-        const HWND hwnd = createControl(m_hwnd, spec, id, m_fonts);
-        if (spec.colour != TextColour::Default)
-            m_colours[hwnd] = spec.colour;
-        if (!spec.id)
+    for (const ControlDesign& design : frmMainControls()) {
+        const int id = design.id ? controlId(*design.id) : fixed++;
+        const HWND hwnd = createControl(m_hwnd, design, id, m_fonts);
+        if (design.colour != TextColour::Default)
+            m_colours[hwnd] = design.colour;
+        if (!design.id)
             continue;
-        m_controls[*spec.id] = hwnd;
-        if (spec.kind == ControlKind::TextBox)
+        m_controls[*design.id] = hwnd;
+        if (design.kind == ControlKind::TextBox)
             SetWindowSubclass(hwnd,
                               fieldProc,
-                              static_cast<UINT_PTR>(*spec.id),
+                              static_cast<UINT_PTR>(*design.id),
                               reinterpret_cast<DWORD_PTR>(this));
     }
 }

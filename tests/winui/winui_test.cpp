@@ -138,38 +138,38 @@ TEST_F(WinWindow, EveryControlOfTheTableInCreationAndTabOrder)
     RECT client{};
     GetClientRect(m_window->hwnd(), &client);
     std::vector<std::pair<std::string, RECT>> shown;
-    for (const ControlSpec& spec : frmMainControls()) {
-        SCOPED_TRACE(spec.name);
+    for (const ControlDesign& design : frmMainControls()) {
+        SCOPED_TRACE(design.name);
         ASSERT_NE(child, nullptr);
-        EXPECT_EQ(GetDlgCtrlID(child), spec.id ? controlId(*spec.id) : fixed++);
-        EXPECT_EQ(classOf(child), classFor(spec.kind));
-        const auto was = spec.id ? loaded.find(*spec.id) : loaded.end();
-        if (spec.kind != ControlKind::ProgressBar) {
-            EXPECT_EQ(textOf(child), was != loaded.end() ? was->second : spec.text);
+        EXPECT_EQ(GetDlgCtrlID(child), design.id ? controlId(*design.id) : fixed++);
+        EXPECT_EQ(classOf(child), classFor(design.kind));
+        const auto was = design.id ? loaded.find(*design.id) : loaded.end();
+        if (design.kind != ControlKind::ProgressBar) {
+            EXPECT_EQ(textOf(child), was != loaded.end() ? was->second : design.text);
         }
-        EXPECT_EQ(IsWindowEnabled(child) != FALSE, spec.enabled);
+        EXPECT_EQ(IsWindowEnabled(child) != FALSE, design.enabled);
         const LONG style = GetWindowLongW(child, GWL_STYLE);
-        EXPECT_EQ((style & WS_TABSTOP) != 0, takesFocus(spec.kind));
-        if (spec.kind == ControlKind::TextBox) {
+        EXPECT_EQ((style & WS_TABSTOP) != 0, takesFocus(design.kind));
+        if (design.kind == ControlKind::TextBox) {
             const auto limit = SendMessageW(child, EM_GETLIMITTEXT, 0, 0);
             // No limit is the system's largest.
-            EXPECT_EQ(limit, spec.typingLimit > 0 ? spec.typingLimit : 0x7FFFFFFE);
-            EXPECT_EQ((style & ES_CENTER) != 0, spec.align == TextAlign::Centre);
+            EXPECT_EQ(limit, design.typingLimit > 0 ? design.typingLimit : 0x7FFFFFFE);
+            EXPECT_EQ((style & ES_CENTER) != 0, design.align == TextAlign::Centre);
         }
         RECT r{};
         GetWindowRect(child, &r);
         MapWindowPoints(nullptr, m_window->hwnd(), reinterpret_cast<POINT*>(&r), 2);
-        EXPECT_EQ(r.left, spec.rect.x);
-        EXPECT_EQ(r.top, spec.rect.y);
+        EXPECT_EQ(r.left, design.rect.x);
+        EXPECT_EQ(r.top, design.rect.y);
         // An etched line takes the system's own thickness and ends, and a
         // closed list may need more height than designed for its font.
-        if (spec.kind != ControlKind::Separator) {
-            EXPECT_EQ(r.right - r.left, spec.rect.width);
+        if (design.kind != ControlKind::Separator) {
+            EXPECT_EQ(r.right - r.left, design.rect.width);
         }
-        if (spec.kind != ControlKind::Separator && spec.kind != ControlKind::ComboBox) {
-            EXPECT_EQ(r.bottom - r.top, spec.rect.height);
+        if (design.kind != ControlKind::Separator && design.kind != ControlKind::ComboBox) {
+            EXPECT_EQ(r.bottom - r.top, design.rect.height);
         }
-        shown.push_back({spec.name, r});
+        shown.push_back({design.name, r});
         child = GetWindow(child, GW_HWNDNEXT);
     }
     for (std::size_t i = 0; i < shown.size(); ++i) {
@@ -185,13 +185,13 @@ TEST_F(WinWindow, EveryControlOfTheTableInCreationAndTabOrder)
     EXPECT_EQ(child, nullptr) << "a control beyond the table";
 
     // Tab, as the dialog manager walks it, with every control enabled.
-    for (const ControlSpec& spec : frmMainControls())
-        if (spec.id)
-            m_window->setEnabled(*spec.id, true);
+    for (const ControlDesign& design : frmMainControls())
+        if (design.id)
+            m_window->setEnabled(*design.id, true);
     std::vector<Control> order;
-    for (const ControlSpec& spec : frmMainControls())
-        if (takesFocus(spec.kind))
-            order.push_back(*spec.id);
+    for (const ControlDesign& design : frmMainControls())
+        if (takesFocus(design.kind))
+            order.push_back(*design.id);
     for (std::size_t i = 0; i < order.size(); ++i)
         EXPECT_EQ(GetNextDlgTabItem(m_window->hwnd(), item(order[i]), FALSE),
                   item(order[(i + 1) % order.size()]))
