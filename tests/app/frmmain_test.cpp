@@ -4,7 +4,6 @@
 #include "core/clock.h"
 #include "core/folderpicker.h"
 #include "core/settingsstore.h"
-#include "form/folderchoice.h"
 #include "recordingprompts.h"
 #include "scriptedfolders.h"
 #include "ui/frmabout.h"
