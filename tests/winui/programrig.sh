@@ -9,13 +9,11 @@
 #   rig_run_program [FOLDER]                   starts the copy from FOLDER
 #                                              ($work by default); sets $exe_pid
 
+source "$(dirname "${BASH_SOURCE[0]}")/../support/winesim.sh"
+
 rig_cleanup() {
     [ -z "${exe_pid:-}" ] || kill "$exe_pid" 2>/dev/null || true
-    [ -z "${rig_sim_pid:-}" ] || {
-        kill "$rig_sim_pid" 2>/dev/null || true
-        wait "$rig_sim_pid" 2>/dev/null || true
-    }
-    rm -f "$WINEPREFIX/dosdevices/com21"
+    winesim_stop
     [ -z "${work:-}" ] || rm -rf "$work"
 }
 
@@ -31,11 +29,7 @@ rig_start() {
     mkdir "$work/LOG_QVR"
     cp "$program"/{LOG_QVR.exe,kestrune.dll,LOG_QVR.mdb,LOG_RESET_QVR.mdb} "$work/LOG_QVR/"
 
-    "$sim" --ports "$work" --port 21 "$@" >"$work/sim.out" 2>"$work/sim.err" &
-    rig_sim_pid=$!
-    for _ in $(seq 50); do [ -L "$work/com21" ] && break; sleep 0.1; done
-    [ -L "$work/com21" ] || { echo "$name: the simulator did not start"; cat "$work/sim.err"; exit 1; }
-    ln -sfn "$(readlink "$work/com21")" "$WINEPREFIX/dosdevices/com21"
+    winesim_start "$name" 21 "$sim" "$work" "$WINEPREFIX" "$@"
 
     params='HKCU\Software\VB and VBA Program Settings\LOG_QVR\Params'
     "$LOGQVR_WINE" reg delete "$params" /f >/dev/null 2>&1 || true

@@ -17,12 +17,10 @@ for template in LOG_QVR.mdb LOG_RESET_QVR.mdb; do
 done
 "$run" --boot
 
+source "$(dirname "$0")/../../support/winesim.sh"
 work=$(mktemp -d)
-sim_pid=
-link="$prefix/dosdevices/com21"
 cleanup() {
-    [ -z "$sim_pid" ] || { kill "$sim_pid" 2>/dev/null || true; wait "$sim_pid" 2>/dev/null || true; }
-    rm -f "$link"
+    winesim_stop
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -32,23 +30,14 @@ cp "$linux/LOG_QVR.mdb" "$linux/LOG_RESET_QVR.mdb" "$work/program/"
 
 # Record 10300 erased and record 42 with a wrong record CRC, both inside the
 # last-300 range the program asks for.
-"$sim" --ports "$work" --port 21 --pointer 150 --erased 10300 --bad-crc 42 \
-    >"$work/sim.out" 2>"$work/sim.err" &
-sim_pid=$!
-for _ in $(seq 50); do [ -L "$work/com21" ] && break; sleep 0.1; done
-[ -L "$work/com21" ] || { echo "download: the simulator did not start"; cat "$work/sim.err"; exit 1; }
-ln -sfn "$(readlink "$work/com21")" "$link"
+winesim_start download 21 "$sim" "$work" "$prefix" --pointer 150 --erased 10300 --bad-crc 42
 
 set +e
 LOGQVR_WINE_WORK="Z:${work//\//\\}" "$run" "$exe" >"$work/out" 2>&1
 status=$?
 set -e
 cat "$work/out"
-if [ $status -ne 0 ] || ! grep -q -E '^\[  PASSED  \] [1-9][0-9]* tests?\.' "$work/out" ||
-    grep -q -E '^\[  (FAILED|SKIPPED) \]' "$work/out"; then
-    echo "download: FAILED (exit status $status)"
-    exit 1
-fi
+winesim_passed download "$work/out" "$status" || exit 1
 
 stamp=1_2024_03_05_14_05_09.mdb
 failed=0
