@@ -1,9 +1,9 @@
 // The main window offscreen, with recorded message boxes and a scripted
 // folder browser: controls, captions, tab order, input rules and the title.
 #include "connection/dynamickestrune.h"
-#include "core/clock.h"
 #include "core/folderpicker.h"
 #include "core/settingsstore.h"
+#include "fixedclock.h"
 #include "recordingprompts.h"
 #include "scriptedfolders.h"
 #include "ui/frmabout.h"
@@ -24,15 +24,6 @@
 #include <QtTest>
 
 #include <optional>
-
-namespace {
-
-class FixedClock : public Clock {
-public:
-    std::tm now() const override { return std::tm{}; }
-};
-
-} // namespace
 
 class FrmMainTest : public QObject {
     Q_OBJECT

@@ -13,19 +13,6 @@
 
 namespace fs = std::filesystem;
 
-std::tm FixedClock::now() const
-{
-    ++m_calls;
-    std::tm t{};
-    t.tm_year = 2024 - 1900;
-    t.tm_mon = 2;
-    t.tm_mday = 5;
-    t.tm_hour = 14;
-    t.tm_min = 5;
-    t.tm_sec = 9;
-    return t;
-}
-
 DownloadRig::DownloadRig()
 {
     char pattern[] = "/tmp/logexport_test_XXXXXX";

@@ -9,6 +9,7 @@
 #include "core/formvalues.h"
 #include "core/settingsstore.h"
 #include "fakeview.h"
+#include "fixedclock.h"
 #include "recordingprompts.h"
 #include "simulator.h"
 
@@ -17,15 +18,6 @@
 #include <vector>
 
 class KestruneApi;
-
-class FixedClock : public Clock {
-public:
-    std::tm now() const override;
-    int calls() const { return m_calls; }
-
-private:
-    mutable int m_calls = 0;
-};
 
 class DownloadRig {
 public:

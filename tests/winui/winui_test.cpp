@@ -5,9 +5,9 @@
 // place, and the question's own buttons. No library: the window must work
 // without one until it connects.
 #include "connection/dynamickestrune.h"
-#include "core/clock.h"
 #include "core/formlayout.h"
 #include "core/settingsstore.h"
+#include "fixedclock.h"
 #include "recordingprompts.h"
 #include "scriptedfolders.h"
 #include "win32/widetext.h"
@@ -26,11 +26,6 @@
 using namespace winui;
 
 namespace {
-
-class FixedClock : public Clock {
-public:
-    std::tm now() const override { return std::tm{}; }
-};
 
 std::string textOf(HWND hwnd)
 {

@@ -7,10 +7,10 @@
 // templates, the files go to out-last\, out-range\, out-reset\ and fill\.
 #include "connection/connectcontroller.h"
 #include "connection/dynamickestrune.h"
-#include "core/clock.h"
 #include "core/formvalues.h"
 #include "core/settingsstore.h"
 #include "fakeview.h"
+#include "fixedclock.h"
 #include "logexport/datalogdownload.h"
 #include "logexport/datalogrecord.h"
 #include "logexport/exportdatabase.h"
@@ -33,21 +33,6 @@ namespace {
 constexpr const char* kPort = "21";
 constexpr int32_t kPointer = 150;
 constexpr const char* kStamp = "1_2024_03_05_14_05_09.mdb";
-
-class FixedClock : public Clock {
-public:
-    std::tm now() const override
-    {
-        std::tm t{};
-        t.tm_year = 2024 - 1900;
-        t.tm_mon = 2;
-        t.tm_mday = 5;
-        t.tm_hour = 14;
-        t.tm_min = 5;
-        t.tm_sec = 9;
-        return t;
-    }
-};
 
 // With its trailing separator, as the user's folder field holds it.
 std::string workFolder()
