@@ -2,9 +2,9 @@
 // doubles) to a column's stored type the way Jet does, and back.
 #pragma once
 
-#include "mdb/dao.h"
 #include "mdb/rowcodec.h"
 #include "mdb/tabledef.h"
+#include "mdb/value.h"
 
 namespace mdb {
 

@@ -3,7 +3,7 @@
 // failed copy never leaves a partial file under the final name. A copy killed
 // before the rename leaves its temporary behind; the next copy into the
 // folder removes it (copytemp.h).
-#include "mdb/dao.h"
+#include "mdb/copy.h"
 
 #include "mdb/copytemp.h"
 #include "mdb/errors.h"

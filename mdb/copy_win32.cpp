@@ -4,7 +4,7 @@
 // returns only once the move is on disk. A failed copy never leaves a partial
 // file under the final name; temporaries of killed copies are swept by the
 // rules of copytemp.h.
-#include "mdb/dao.h"
+#include "mdb/copy.h"
 
 #include "mdb/copytemp.h"
 #include "mdb/errors.h"

@@ -5,19 +5,13 @@
 #pragma once
 
 #include "mdb/errors.h"
+#include "mdb/value.h"
 
-#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
-#include <variant>
 
 namespace mdb {
-
-// A value handed to or read from a field: null, text (UTF-8), 16-bit integer,
-// 32-bit integer or 64-bit floating point. The engine converts it to the
-// column's own type as Jet would, or raises an Error.
-using Value = std::variant<std::monostate, std::string, int16_t, int32_t, double>;
 
 class Recordset;
 
@@ -73,13 +67,6 @@ public:
 
 // The process-wide engine, created on first use and kept.
 DBEngine& dbEngine();
-
-// Copy a closed database to `to`, replacing an existing file, through a
-// temporary file in the destination folder that is synced and then renamed:
-// a failed copy never leaves a partial file under `to`. Temporaries that
-// killed copies left in that folder go first, once their process is gone and
-// they have been untouched for ten minutes. Raises Error.
-void copyDatabase(const std::string& from, const std::string& to);
 
 inline Field& Field::operator=(const Value& v)
 {

@@ -2,6 +2,7 @@
 
 #include "core/clock.h"
 #include "core/errors.h"
+#include "mdb/copy.h"
 #include "mdb/dao.h"
 
 #include <cstdio>

@@ -3,6 +3,7 @@
 #include "logexport/datalogrecord.h"
 #include "logexport/exportdatabase.h"
 #include "logexport/resetlogentry.h"
+#include "mdb/copy.h"
 #include "mdb/dao.h"
 
 #include <cstring>

@@ -9,6 +9,7 @@
 #include "logexport/datalogdownload.h"
 #include "logexport/datalogrecord.h"
 #include "logexport/exportdatabase.h"
+#include "mdb/copy.h"
 #include "mdb/dao.h"
 #include "recordingprompts.h"
 #include "simulator.h"

@@ -1,6 +1,7 @@
 // Times one data-log export through the engine: open a copy of the data
 // template, clear it, add 10380 rows of plausible values, close, copy.
 // Prints the time of each step and the output size.
+#include "mdb/copy.h"
 #include "mdb/dao.h"
 #include "templatebuilder.h"
 

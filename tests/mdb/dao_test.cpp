@@ -4,12 +4,10 @@
 #include "templatebuilder.h"
 #include "testfiles.h"
 
-#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <memory>
-#include <sys/resource.h>
 
 using namespace mdb;
 
@@ -219,46 +217,6 @@ TEST_F(Template, ReadOnlyAndExclusiveOpens)
     EXPECT_EQ(errorNumber([&] { open(m_reset); }), 3051);
     exclusive->Close();
     EXPECT_EQ(errorNumber([&] { open(m_reset); }), 0);
-}
-
-TEST_F(Template, CopyReplacesAndFailuresLeaveNoFile)
-{
-    std::string out = m_dir.file("LOG_QVR_END1_2024_03_05_14_05_09.mdb");
-    mdbtest::writeBytes(out, std::vector<uint8_t>(10, 1));
-    copyDatabase(m_data, out);
-    EXPECT_EQ(mdbtest::readBytes(out), mdbtest::readBytes(m_data));
-
-    std::string missingFolder = m_dir.file("nope/LOG_QVR_END1.mdb");
-    EXPECT_EQ(errorNumber([&] { copyDatabase(m_data, missingFolder); }), 3044);
-    EXPECT_EQ(errorNumber([&] { copyDatabase(m_dir.file("absent.mdb"), out); }), 3024);
-    EXPECT_EQ(mdbtest::readBytes(out), mdbtest::readBytes(m_data));
-    std::size_t entries = 0;
-    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(m_dir.path()))
-        ++entries;
-    EXPECT_EQ(entries, 3u) << "a temporary file was left behind";
-}
-
-TEST_F(Template, CopyOntoAFullDiskLeavesTheOldFileAndNoLeftovers)
-{
-    std::string out = m_dir.file("LOG_QVR_END1_2024_03_05_14_05_09.mdb");
-    mdbtest::writeBytes(out, std::vector<uint8_t>(10, 1));
-    // A file-size limit below the template's size fails the copy's writes
-    // as a full disk does (EFBIG once the signal is ignored).
-    struct rlimit old {};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
-    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit small = old;
-    small.rlim_cur = 16 * 1024;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    int number = errorNumber([&] { copyDatabase(m_data, out); });
-    ::setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
-    EXPECT_EQ(number, 3026);
-    EXPECT_EQ(mdbtest::readBytes(out), std::vector<uint8_t>(10, 1));
-    std::size_t entries = 0;
-    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(m_dir.path()))
-        ++entries;
-    EXPECT_EQ(entries, 3u) << "a temporary file was left behind";
 }
 
 // The three rows Jackcess inserted into its model of our data template, as

@@ -1,5 +1,6 @@
 // Copying a closed template to the output folder.
 #include "enginefill.h"
+#include "mdb/copy.h"
 #include "testfiles.h"
 
 #include <gtest/gtest.h>
@@ -7,6 +8,8 @@
 #include <csignal>
 #include <fcntl.h>
 #include <filesystem>
+#include <functional>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -25,6 +28,16 @@ std::vector<std::string> entries(const std::string& dir)
     return names;
 }
 
+int errorNumber(const std::function<void()>& f)
+{
+    try {
+        f();
+    } catch (const mdb::Error& e) {
+        return e.number();
+    }
+    return 0;
+}
+
 class CopyDatabase : public ::testing::Test {
 protected:
     void SetUp() override
@@ -41,7 +54,7 @@ protected:
 TEST_F(CopyDatabase, MissingFolderRaisesAndLeavesNothing)
 {
     std::string target = m_out.file("no-such-folder/LOG_RESET_QVR_END1_2024_03_05_14_05_09.mdb");
-    EXPECT_THROW(mdb::copyDatabase(m_template, target), mdb::Error);
+    EXPECT_EQ(errorNumber([&] { mdb::copyDatabase(m_template, target); }), 3044);
     EXPECT_FALSE(std::filesystem::exists(target));
     EXPECT_TRUE(entries(m_out.path()).empty());
     EXPECT_EQ(entries(m_source.path()), std::vector<std::string>{"LOG_RESET_QVR.mdb"});
@@ -64,9 +77,30 @@ TEST_F(CopyDatabase, MissingSourceKeepsTheOldTarget)
 {
     std::string target = m_out.file("kept.mdb");
     writeBytes(target, Bytes(10, 'x'));
-    EXPECT_THROW(mdb::copyDatabase(m_source.file("gone.mdb"), target), mdb::Error);
+    EXPECT_EQ(errorNumber([&] { mdb::copyDatabase(m_source.file("gone.mdb"), target); }), 3024);
     EXPECT_EQ(readBytes(target), Bytes(10, 'x'));
     EXPECT_EQ(entries(m_out.path()), std::vector<std::string>{"kept.mdb"});
+}
+
+TEST_F(CopyDatabase, AFullDiskKeepsTheOldTargetAndLeavesNoTemporary)
+{
+    std::string target = m_out.file("LOG_RESET_QVR_END1_2024_03_05_14_05_09.mdb");
+    writeBytes(target, Bytes(10, 'x'));
+    // A file-size limit below the template's size fails the copy's writes
+    // as a full disk does (EFBIG once the signal is ignored).
+    struct rlimit old {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = old;
+    small.rlim_cur = 16 * 1024;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    int number = errorNumber([&] { mdb::copyDatabase(m_template, target); });
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(number, 3026);
+    EXPECT_EQ(readBytes(target), Bytes(10, 'x'));
+    EXPECT_EQ(entries(m_out.path()),
+              std::vector<std::string>{"LOG_RESET_QVR_END1_2024_03_05_14_05_09.mdb"});
 }
 
 // A child process that runs until the guard goes.

@@ -1,6 +1,7 @@
 // copyDatabase on Windows: replacing, failures that leave nothing, names
 // beyond ASCII, destinations held open, and the sweep of temporaries that
 // killed copies left.
+#include "mdb/copy.h"
 #include "mdb/dao.h"
 #include "winfiles.h"
 
