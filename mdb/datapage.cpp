@@ -13,7 +13,7 @@ std::vector<uint8_t> emptyDataPage(uint32_t owner)
 {
     std::vector<uint8_t> page(kPageSize, 0);
     put8(page, 0, kPageData);
-    put8(page, 1, 0x01);
+    put8(page, kPageSignature, kPageSignatureValue);
     put16(page, kDataFreeSpace, static_cast<uint16_t>(kEmptyDataPageFree));
     put32(page, kDataOwner, owner);
     return page;

@@ -18,6 +18,9 @@ enum PageType : uint8_t {
     kPageIndexLeaf = 0x04,
     kPageUsageMap = 0x05,
 };
+// Byte 1 of every page but the header.
+inline constexpr std::size_t kPageSignature = 1;
+inline constexpr uint8_t kPageSignatureValue = 0x01;
 
 // Page 0 (database header).
 inline constexpr std::size_t kHdrEngineName = 0x04;
@@ -61,15 +64,70 @@ inline constexpr std::size_t kTdefNumRealIndexes = 51;
 inline constexpr std::size_t kTdefOwnedMap = 55;
 inline constexpr std::size_t kTdefFreeMap = 59;
 inline constexpr std::size_t kTdefRealIndexInfo = 63;
-inline constexpr std::size_t kRealIndexInfoSize = 12;
-inline constexpr std::size_t kColumnBlockSize = 25;
-inline constexpr std::size_t kRealIndexBlockSize = 52;
-inline constexpr std::size_t kLogicalIndexBlockSize = 28;
-inline constexpr std::size_t kIndexColumnSlots = 10;
 inline constexpr uint32_t kTdefMagicValue = 1625;
-inline constexpr uint32_t kRealIndexMagic = 1923;
 inline constexpr uint8_t kTableTypeUser = 0x4E;
 inline constexpr uint8_t kTableTypeSystem = 0x53;
+// A definition leaves at least this many bytes of its page unused, and the
+// free-space field does not count them.
+inline constexpr std::size_t kTdefTailReserve = 8;
+inline constexpr uint16_t kTdefTrailer = 0xFFFF;
+// After the header, blocks of each kind follow one another in this order:
+// real-index counts, columns, column names, real indexes, logical indexes,
+// logical index names, long-value maps, then the trailer. Names are a 16-bit
+// byte length and UTF-16LE. Offsets below are within one block.
+
+// Real-index counts, one per real index.
+inline constexpr std::size_t kRealIndexInfoSize = 12;
+inline constexpr std::size_t kRealInfoRowCount = 0;
+inline constexpr std::size_t kRealInfoUniqueEntries = 4;
+inline constexpr std::size_t kRealInfoReserved = 8;
+
+// Columns.
+inline constexpr std::size_t kColumnBlockSize = 25;
+inline constexpr std::size_t kColType = 0;
+inline constexpr std::size_t kColMagic = 1; // Jet repeats kTdefMagicValue here
+inline constexpr std::size_t kColNumber = 5;
+inline constexpr std::size_t kColVarIndex = 7;
+inline constexpr std::size_t kColNumber2 = 9;
+inline constexpr std::size_t kColSortOrder = 11;
+inline constexpr std::size_t kColFlags = 15;
+inline constexpr std::size_t kColExtFlags = 16;
+inline constexpr std::size_t kColReserved = 17;
+inline constexpr std::size_t kColFixedOffset = 21;
+inline constexpr std::size_t kColLength = 23;
+
+// Real indexes: ten slots of (column number, 16 bits; order, 8 bits).
+inline constexpr std::size_t kRealIndexBlockSize = 52;
+inline constexpr uint32_t kRealIndexMagic = 1923;
+inline constexpr std::size_t kRealMagic = 0;
+inline constexpr std::size_t kRealColumns = 4;
+inline constexpr std::size_t kIndexColumnSlots = 10;
+inline constexpr std::size_t kIndexColumnSlotSize = 3;
+inline constexpr std::size_t kSlotColumn = 0;
+inline constexpr std::size_t kSlotOrder = 2;
+inline constexpr std::size_t kRealUsageMap = 34;
+inline constexpr std::size_t kRealRootPage = 38;
+inline constexpr std::size_t kRealReserved = 42;
+inline constexpr std::size_t kRealFlags = 46;
+
+// Logical indexes.
+inline constexpr std::size_t kLogicalIndexBlockSize = 28;
+inline constexpr std::size_t kLogicalMagic = 0; // kTdefMagicValue
+inline constexpr std::size_t kLogicalNumber = 4;
+inline constexpr std::size_t kLogicalRealIndex = 8;
+inline constexpr std::size_t kLogicalRelatedTableType = 12;
+inline constexpr std::size_t kLogicalRelatedIndex = 13;
+inline constexpr std::size_t kLogicalRelatedTablePage = 17;
+inline constexpr std::size_t kLogicalCascadeUpdates = 21;
+inline constexpr std::size_t kLogicalCascadeDeletes = 22;
+inline constexpr std::size_t kLogicalIndexType = 23;
+inline constexpr std::size_t kLogicalReserved = 24;
+
+// Long-value maps, one per Memo or OLE column.
+inline constexpr std::size_t kLongValueMapsBlockSize = 10;
+inline constexpr std::size_t kLvColumn = 0;
+inline constexpr std::size_t kLvOwnedMap = 2;
+inline constexpr std::size_t kLvFreeMap = 6;
 
 // Column types.
 enum ColumnType : uint8_t {

@@ -55,6 +55,144 @@ std::u16string readName(std::span<const uint8_t> page, std::size_t& pos)
     return name;
 }
 
+// Encoding and decoding walk each block through one description of its
+// fields, so every offset is written once and the two directions cannot
+// drift apart.
+class BlockWriter {
+public:
+    BlockWriter(std::span<uint8_t> out, std::size_t at) : m_out(out), m_at(at) {}
+    void field(std::size_t off, uint8_t v) { put8(m_out, m_at + off, v); }
+    void field(std::size_t off, uint16_t v) { put16(m_out, m_at + off, v); }
+    void field(std::size_t off, uint32_t v) { put32(m_out, m_at + off, v); }
+    void field(std::size_t off, int32_t v) { put32(m_out, m_at + off, static_cast<uint32_t>(v)); }
+    // What Jet writes there; a reader takes it as it comes.
+    void constant(std::size_t off, uint32_t v) { put32(m_out, m_at + off, v); }
+
+private:
+    std::span<uint8_t> m_out;
+    std::size_t m_at;
+};
+
+class BlockReader {
+public:
+    BlockReader(std::span<const uint8_t> page, std::size_t at) : m_page(page), m_at(at) {}
+    void field(std::size_t off, uint8_t& v) { v = get8(m_page, m_at + off); }
+    void field(std::size_t off, uint16_t& v) { v = get16(m_page, m_at + off); }
+    void field(std::size_t off, uint32_t& v) { v = get32(m_page, m_at + off); }
+    void field(std::size_t off, int32_t& v) { v = static_cast<int32_t>(get32(m_page, m_at + off)); }
+    void constant(std::size_t, uint32_t) {}
+
+private:
+    std::span<const uint8_t> m_page;
+    std::size_t m_at;
+};
+
+// The header fields that are plain members; the counts follow the vectors.
+template <class Io, class Def> void headerFields(Io& io, Def& def)
+{
+    io.field(kTdefRowCount, def.rowCount);
+    io.field(kTdefAutoNumber, def.autoNumber);
+    io.field(kTdefFlag, def.flag24);
+    io.field(kTdefTableType, def.tableType);
+    io.field(kTdefMaxCols, def.maxCols);
+    io.field(kTdefOwnedMap, def.ownedMap);
+    io.field(kTdefFreeMap, def.freeMap);
+}
+
+struct RealIndexInfo {
+    static constexpr std::size_t kSize = kRealIndexInfoSize;
+    template <class Io, class Index> void operator()(Io& io, Index& r) const
+    {
+        io.field(kRealInfoRowCount, r.rowCountInfo);
+        io.field(kRealInfoUniqueEntries, r.uniqueEntries);
+        io.field(kRealInfoReserved, r.reservedInfo);
+    }
+};
+
+struct ColumnBlock {
+    static constexpr std::size_t kSize = kColumnBlockSize;
+    template <class Io, class Column> void operator()(Io& io, Column& c) const
+    {
+        io.field(kColType, c.type);
+        io.constant(kColMagic, kTdefMagicValue);
+        io.field(kColNumber, c.number);
+        io.field(kColVarIndex, c.varIndex);
+        io.field(kColNumber2, c.number2);
+        io.field(kColSortOrder, c.sortOrder);
+        io.field(kColFlags, c.flags);
+        io.field(kColExtFlags, c.extFlags);
+        io.field(kColReserved, c.reserved);
+        io.field(kColFixedOffset, c.fixedOffset);
+        io.field(kColLength, c.length);
+    }
+};
+
+struct RealIndexBlock {
+    static constexpr std::size_t kSize = kRealIndexBlockSize;
+    template <class Io, class Index> void operator()(Io& io, Index& r) const
+    {
+        io.constant(kRealMagic, kRealIndexMagic);
+        for (std::size_t i = 0; i < kIndexColumnSlots; ++i) {
+            std::size_t slot = kRealColumns + i * kIndexColumnSlotSize;
+            io.field(slot + kSlotColumn, r.columns[i].column);
+            io.field(slot + kSlotOrder, r.columns[i].order);
+        }
+        io.field(kRealUsageMap, r.usageMap);
+        io.field(kRealRootPage, r.rootPage);
+        io.field(kRealReserved, r.reserved);
+        io.field(kRealFlags, r.flags);
+    }
+};
+
+struct LogicalIndexBlock {
+    static constexpr std::size_t kSize = kLogicalIndexBlockSize;
+    template <class Io, class Index> void operator()(Io& io, Index& l) const
+    {
+        io.constant(kLogicalMagic, kTdefMagicValue);
+        io.field(kLogicalNumber, l.number);
+        io.field(kLogicalRealIndex, l.realIndex);
+        io.field(kLogicalRelatedTableType, l.relatedTableType);
+        io.field(kLogicalRelatedIndex, l.relatedIndex);
+        io.field(kLogicalRelatedTablePage, l.relatedTablePage);
+        io.field(kLogicalCascadeUpdates, l.cascadeUpdates);
+        io.field(kLogicalCascadeDeletes, l.cascadeDeletes);
+        io.field(kLogicalIndexType, l.indexType);
+        io.field(kLogicalReserved, l.reserved);
+    }
+};
+
+struct LongValueMapsBlock {
+    static constexpr std::size_t kSize = kLongValueMapsBlockSize;
+    template <class Io, class Maps> void operator()(Io& io, Maps& m) const
+    {
+        io.field(kLvColumn, m.column);
+        io.field(kLvOwnedMap, m.ownedMap);
+        io.field(kLvFreeMap, m.freeMap);
+    }
+};
+
+template <class Block, class T>
+void appendBlocks(std::vector<uint8_t>& out, const std::vector<T>& items)
+{
+    for (const T& item : items) {
+        std::size_t at = out.size();
+        out.resize(at + Block::kSize);
+        BlockWriter io(out, at);
+        Block{}(io, item);
+    }
+}
+
+template <class Block, class T>
+void readBlocks(std::span<const uint8_t> page, std::size_t& pos, std::vector<T>& items)
+{
+    for (T& item : items) {
+        requireRange(page, pos, Block::kSize);
+        BlockReader io(page, pos);
+        Block{}(io, item);
+        pos += Block::kSize;
+    }
+}
+
 } // namespace
 
 int TableDef::find(std::u16string_view name) const
@@ -67,91 +205,34 @@ int TableDef::find(std::u16string_view name) const
 
 std::vector<uint8_t> encodeTableDef(const TableDef& def)
 {
-    std::vector<uint8_t> out(kTdefRealIndexInfo + kRealIndexInfoSize * def.realIndexes.size());
-    std::span<uint8_t> head(out);
-    put8(head, 0, kPageTdef);
-    put8(head, 1, 0x01);
-    put32(head, kTdefMagic, kTdefMagicValue);
-    put32(head, kTdefRowCount, def.rowCount);
-    put32(head, kTdefAutoNumber, def.autoNumber);
-    put8(head, kTdefFlag, def.flag24);
-    put8(head, kTdefTableType, def.tableType);
-    put16(head, kTdefMaxCols, def.maxCols);
-    put16(head, kTdefNumVarCols, def.varColumnCount());
-    put16(head, kTdefNumCols, static_cast<uint16_t>(def.columns.size()));
-    put32(head, kTdefNumLogicalIndexes, static_cast<uint32_t>(def.logicalIndexes.size()));
-    put32(head, kTdefNumRealIndexes, static_cast<uint32_t>(def.realIndexes.size()));
-    put32(head, kTdefOwnedMap, def.ownedMap);
-    put32(head, kTdefFreeMap, def.freeMap);
-    for (std::size_t i = 0; i < def.realIndexes.size(); ++i) {
-        std::size_t at = kTdefRealIndexInfo + i * kRealIndexInfoSize;
-        put32(head, at, def.realIndexes[i].rowCountInfo);
-        put32(head, at + 4, def.realIndexes[i].uniqueEntries);
-        put32(head, at + 8, def.realIndexes[i].reservedInfo);
-    }
+    std::vector<uint8_t> out(kTdefRealIndexInfo);
+    put8(out, 0, kPageTdef);
+    put8(out, kPageSignature, kPageSignatureValue);
+    put32(out, kTdefMagic, kTdefMagicValue);
+    BlockWriter head(out, 0);
+    headerFields(head, def);
+    put16(out, kTdefNumVarCols, def.varColumnCount());
+    put16(out, kTdefNumCols, static_cast<uint16_t>(def.columns.size()));
+    put32(out, kTdefNumLogicalIndexes, static_cast<uint32_t>(def.logicalIndexes.size()));
+    put32(out, kTdefNumRealIndexes, static_cast<uint32_t>(def.realIndexes.size()));
 
-    auto block = [&out](std::size_t size) {
-        std::size_t at = out.size();
-        out.resize(at + size);
-        return std::span<uint8_t>(out).subspan(at, size);
-    };
-    for (const ColumnDef& c : def.columns) {
-        auto b = block(kColumnBlockSize);
-        put8(b, 0, c.type);
-        put32(b, 1, kTdefMagicValue);
-        put16(b, 5, c.number);
-        put16(b, 7, c.varIndex);
-        put16(b, 9, c.number2);
-        put32(b, 11, c.sortOrder);
-        put8(b, 15, c.flags);
-        put8(b, 16, c.extFlags);
-        put32(b, 17, c.reserved);
-        put16(b, 21, c.fixedOffset);
-        put16(b, 23, c.length);
-    }
+    appendBlocks<RealIndexInfo>(out, def.realIndexes);
+    appendBlocks<ColumnBlock>(out, def.columns);
     for (const ColumnDef& c : def.columns)
         appendName(out, c.name);
-    for (const RealIndex& r : def.realIndexes) {
-        auto b = block(kRealIndexBlockSize);
-        put32(b, 0, kRealIndexMagic);
-        for (std::size_t i = 0; i < kIndexColumnSlots; ++i) {
-            put16(b, 4 + i * 3, r.columns[i].column);
-            put8(b, 6 + i * 3, r.columns[i].order);
-        }
-        put32(b, 34, r.usageMap);
-        put32(b, 38, r.rootPage);
-        put32(b, 42, r.reserved);
-        put8(b, 46, r.flags);
-    }
-    for (const LogicalIndex& l : def.logicalIndexes) {
-        auto b = block(kLogicalIndexBlockSize);
-        put32(b, 0, kTdefMagicValue);
-        put32(b, 4, l.number);
-        put32(b, 8, l.realIndex);
-        put8(b, 12, l.relatedTableType);
-        put32(b, 13, static_cast<uint32_t>(l.relatedIndex));
-        put32(b, 17, l.relatedTablePage);
-        put8(b, 21, l.cascadeUpdates);
-        put8(b, 22, l.cascadeDeletes);
-        put8(b, 23, l.indexType);
-        put32(b, 24, l.reserved);
-    }
+    appendBlocks<RealIndexBlock>(out, def.realIndexes);
+    appendBlocks<LogicalIndexBlock>(out, def.logicalIndexes);
     for (const LogicalIndex& l : def.logicalIndexes)
         appendName(out, l.name);
-    for (const LongValueMaps& m : def.longValueMaps) {
-        auto b = block(10);
-        put16(b, 0, m.column);
-        put32(b, 2, m.ownedMap);
-        put32(b, 6, m.freeMap);
-    }
-    out.push_back(0xFF);
-    out.push_back(0xFF);
+    appendBlocks<LongValueMapsBlock>(out, def.longValueMaps);
+    out.resize(out.size() + 2);
+    put16(out, out.size() - 2, kTdefTrailer);
 
-    if (out.size() + 8 > kPageSize)
+    if (out.size() + kTdefTailReserve > kPageSize)
         throw FormatError("table definition does not fit on one page");
     std::size_t length = out.size();
     put32(out, kTdefLength, static_cast<uint32_t>(length));
-    put16(out, kTdefFreeSpace, static_cast<uint16_t>(kPageSize - length - 8));
+    put16(out, kTdefFreeSpace, static_cast<uint16_t>(kPageSize - length - kTdefTailReserve));
     out.resize(kPageSize, 0);
     return out;
 }
@@ -168,16 +249,11 @@ TableDef decodeTableDef(std::span<const uint8_t> page)
     page = page.first(length);
 
     TableDef def;
-    def.rowCount = get32(page, kTdefRowCount);
-    def.autoNumber = get32(page, kTdefAutoNumber);
-    def.flag24 = get8(page, kTdefFlag);
-    def.tableType = get8(page, kTdefTableType);
-    def.maxCols = get16(page, kTdefMaxCols);
+    BlockReader head(page, 0);
+    headerFields(head, def);
     uint16_t numCols = get16(page, kTdefNumCols);
     uint32_t numLogical = get32(page, kTdefNumLogicalIndexes);
     uint32_t numReal = get32(page, kTdefNumRealIndexes);
-    def.ownedMap = get32(page, kTdefOwnedMap);
-    def.freeMap = get32(page, kTdefFreeMap);
     // Every count is bounded by what the page can hold, so a damaged count
     // fails the range checks below instead of allocating without bound.
     if (numReal > kPageSize / kRealIndexBlockSize ||
@@ -186,69 +262,22 @@ TableDef decodeTableDef(std::span<const uint8_t> page)
 
     std::size_t pos = kTdefRealIndexInfo;
     def.realIndexes.resize(numReal);
-    for (RealIndex& r : def.realIndexes) {
-        r.rowCountInfo = get32(page, pos);
-        r.uniqueEntries = get32(page, pos + 4);
-        r.reservedInfo = get32(page, pos + 8);
-        pos += kRealIndexInfoSize;
-    }
+    readBlocks<RealIndexInfo>(page, pos, def.realIndexes);
     def.columns.resize(numCols);
-    for (ColumnDef& c : def.columns) {
-        requireRange(page, pos, kColumnBlockSize);
-        c.type = get8(page, pos);
-        c.number = get16(page, pos + 5);
-        c.varIndex = get16(page, pos + 7);
-        c.number2 = get16(page, pos + 9);
-        c.sortOrder = get32(page, pos + 11);
-        c.flags = get8(page, pos + 15);
-        c.extFlags = get8(page, pos + 16);
-        c.reserved = get32(page, pos + 17);
-        c.fixedOffset = get16(page, pos + 21);
-        c.length = get16(page, pos + 23);
-        pos += kColumnBlockSize;
-    }
+    readBlocks<ColumnBlock>(page, pos, def.columns);
     for (ColumnDef& c : def.columns)
         c.name = readName(page, pos);
-    for (RealIndex& r : def.realIndexes) {
-        requireRange(page, pos, kRealIndexBlockSize);
-        for (std::size_t i = 0; i < kIndexColumnSlots; ++i) {
-            r.columns[i].column = get16(page, pos + 4 + i * 3);
-            r.columns[i].order = get8(page, pos + 6 + i * 3);
-        }
-        r.usageMap = get32(page, pos + 34);
-        r.rootPage = get32(page, pos + 38);
-        r.reserved = get32(page, pos + 42);
-        r.flags = get8(page, pos + 46);
-        pos += kRealIndexBlockSize;
-    }
+    readBlocks<RealIndexBlock>(page, pos, def.realIndexes);
     def.logicalIndexes.resize(numLogical);
-    for (LogicalIndex& l : def.logicalIndexes) {
-        requireRange(page, pos, kLogicalIndexBlockSize);
-        l.number = get32(page, pos + 4);
-        l.realIndex = get32(page, pos + 8);
-        l.relatedTableType = get8(page, pos + 12);
-        l.relatedIndex = static_cast<int32_t>(get32(page, pos + 13));
-        l.relatedTablePage = get32(page, pos + 17);
-        l.cascadeUpdates = get8(page, pos + 21);
-        l.cascadeDeletes = get8(page, pos + 22);
-        l.indexType = get8(page, pos + 23);
-        l.reserved = get32(page, pos + 24);
-        pos += kLogicalIndexBlockSize;
-    }
+    readBlocks<LogicalIndexBlock>(page, pos, def.logicalIndexes);
     for (LogicalIndex& l : def.logicalIndexes)
         l.name = readName(page, pos);
-    std::size_t lvCount = static_cast<std::size_t>(
+    def.longValueMaps.resize(static_cast<std::size_t>(
         std::count_if(def.columns.begin(), def.columns.end(), [](const ColumnDef& c) {
             return c.type == kTypeMemo || c.type == kTypeOle;
-        }));
-    def.longValueMaps.resize(lvCount);
-    for (LongValueMaps& m : def.longValueMaps) {
-        m.column = get16(page, pos);
-        m.ownedMap = get32(page, pos + 2);
-        m.freeMap = get32(page, pos + 6);
-        pos += 10;
-    }
-    if (get16(page, pos) != 0xFFFF)
+        })));
+    readBlocks<LongValueMapsBlock>(page, pos, def.longValueMaps);
+    if (get16(page, pos) != kTdefTrailer)
         throw FormatError("table definition trailer missing");
     for (const ColumnDef& c : def.columns)
         if (c.number >= def.maxCols)

@@ -108,7 +108,7 @@ std::vector<uint8_t> emptyMapPage()
 {
     std::vector<uint8_t> page(kPageSize, 0);
     page[0] = kPageUsageMap;
-    page[1] = 0x01;
+    page[kPageSignature] = kPageSignatureValue;
     return page;
 }
 

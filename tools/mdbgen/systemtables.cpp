@@ -105,7 +105,7 @@ std::vector<uint8_t> indexLeafPage(uint32_t owner, std::vector<std::vector<uint8
     std::sort(entries.begin(), entries.end(), bytesBefore);
     std::vector<uint8_t> page(kPageSize, 0);
     put8(page, 0, kPageIndexLeaf);
-    put8(page, 1, 0x01);
+    put8(page, kPageSignature, kPageSignatureValue);
     put32(page, kLeafOwner, owner);
     std::size_t at = kLeafEntries;
     for (const auto& e : entries) {
