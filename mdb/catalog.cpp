@@ -12,19 +12,6 @@ namespace mdb {
 
 using namespace jet4;
 
-namespace {
-
-std::u16string upper(std::u16string_view s)
-{
-    std::u16string out(s);
-    for (char16_t& c : out)
-        if (c >= u'a' && c <= u'z')
-            c = static_cast<char16_t>(c - u'a' + u'A');
-    return out;
-}
-
-} // namespace
-
 std::optional<uint32_t> findTable(const PageStore& store, std::u16string_view name)
 {
     std::vector<uint8_t> page(kPageSize);
@@ -42,7 +29,6 @@ std::optional<uint32_t> findTable(const PageStore& store, std::u16string_view na
         RowSlot s = dataRowSlot(page, pointerRow(catalog.ownedMap));
         return std::vector<uint8_t>(page.begin() + s.start, page.begin() + s.end);
     }());
-    const std::u16string wanted = upper(name);
     for (uint32_t p : mapPages(owned, store)) {
         store.readPage(p, page);
         if (page[0] != kPageData || dataOwner(page) != kCatalogTdefPage)
@@ -62,7 +48,7 @@ std::optional<uint32_t> findTable(const PageStore& store, std::u16string_view na
             if (rowName == nullptr || type == nullptr || parent == nullptr || id == nullptr)
                 continue;
             if (*parent == kTablesContainerId && (*type & 0x7FFF) == kObjectTypeTable &&
-                upper(*rowName) == wanted)
+                sameName(*rowName, name))
                 return static_cast<uint32_t>(*id & 0x00FFFFFF);
         }
     }

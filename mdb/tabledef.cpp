@@ -17,19 +17,6 @@ uint16_t TableDef::varColumnCount() const
 
 namespace {
 
-char16_t foldCase(char16_t c)
-{
-    return (c >= u'a' && c <= u'z') ? c - u'a' + u'A' : c;
-}
-
-bool sameName(std::u16string_view a, std::u16string_view b)
-{
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char16_t x, char16_t y) {
-               return foldCase(x) == foldCase(y);
-           });
-}
-
 void appendName(std::vector<uint8_t>& out, const std::u16string& name)
 {
     auto len = static_cast<uint16_t>(name.size() * 2);
@@ -194,6 +181,14 @@ void readBlocks(std::span<const uint8_t> page, std::size_t& pos, std::vector<T>&
 }
 
 } // namespace
+
+bool sameName(std::u16string_view a, std::u16string_view b)
+{
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](char16_t x, char16_t y) {
+               return foldNameCase(x) == foldNameCase(y);
+           });
+}
 
 int TableDef::find(std::u16string_view name) const
 {

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace mdb {
@@ -82,11 +83,18 @@ struct TableDef {
     std::vector<LongValueMaps> longValueMaps;
 
     uint16_t varColumnCount() const;
-    // Index into `columns` of the column with this name (case-insensitive,
-    // ASCII folding as Jet does for names), or -1.
+    // Index into `columns` of the column with this name (sameName), or -1.
     int find(std::u16string_view name) const;
     bool operator==(const TableDef&) const = default;
 };
+
+// Jet compares the names of tables, columns and indexes with the ASCII
+// letters folded to upper case; no other character folds.
+constexpr char16_t foldNameCase(char16_t c)
+{
+    return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - u'a' + u'A') : c;
+}
+bool sameName(std::u16string_view a, std::u16string_view b);
 
 // A page:row pointer as stored in TDEFs and usage-map references.
 inline uint32_t rowPointer(uint32_t page, uint8_t row)

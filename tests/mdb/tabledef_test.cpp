@@ -78,6 +78,28 @@ TEST(TableDefinition, JetSystemTableWithIndexesDecodes)
     EXPECT_EQ(objects.find(u"parentid"), objects.find(u"ParentId"));
 }
 
+// Only ASCII letters fold: a fold by bit mask would also pair '@' with '`'
+// and '[' with '{', and a locale's would pair accented letters.
+TEST(TableDefinition, NamesFoldOnlyAsciiLetters)
+{
+    const struct {
+        std::u16string_view a, b;
+        bool same;
+    } cases[] = {
+        {u"ParentId", u"PARENTID", true},
+        {u"motivo gravação", u"MOTIVO GRAVAçãO", true},
+        {u"Gravação", u"GRAVAÇÃO", false},
+        {u"a@z", u"A`Z", false},
+        {u"[x]", u"{X}", false},
+        {u"Id", u"Ids", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(utf16ToUtf8(c.a) + " / " + utf16ToUtf8(c.b));
+        EXPECT_EQ(sameName(c.a, c.b), c.same);
+        EXPECT_EQ(sameName(c.b, c.a), c.same);
+    }
+}
+
 TEST(TableDefinition, DamagedDefinitionsRaise)
 {
     LOAD_REFERENCE(file, "emptyJet4.mdb");

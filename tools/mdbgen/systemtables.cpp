@@ -13,18 +13,14 @@ using namespace mdb::jet4;
 
 namespace {
 
-std::u16string folded(std::u16string_view s)
-{
-    std::u16string out(s);
-    for (char16_t& c : out)
-        if (c >= u'a' && c <= u'z')
-            c = static_cast<char16_t>(c - u'a' + u'A');
-    return out;
-}
-
 bool byName(std::u16string_view a, std::u16string_view b)
 {
-    return folded(a) < folded(b);
+    return std::lexicographical_compare(
+        a.begin(),
+        a.end(),
+        b.begin(),
+        b.end(),
+        [](char16_t x, char16_t y) { return foldNameCase(x) < foldNameCase(y); });
 }
 
 // Plain unsigned byte order, the order of index entries.
@@ -141,9 +137,8 @@ void appendTextKey(std::vector<uint8_t>& entry, std::u16string_view text)
         text.remove_suffix(1);
     entry.push_back(0x7F);
     for (char16_t c : text) {
-        if (c >= u'a' && c <= u'z')
-            entry.push_back(kLetters[c - u'a']);
-        else if (c >= u'A' && c <= u'Z')
+        c = foldNameCase(c);
+        if (c >= u'A' && c <= u'Z')
             entry.push_back(kLetters[c - u'A']);
         else if (c >= u'0' && c <= u'9')
             entry.push_back(static_cast<uint8_t>(0x36 + 2 * (c - u'0')));
