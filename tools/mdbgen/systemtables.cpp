@@ -33,14 +33,69 @@ bool bytesBefore(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b)
     return a.size() < b.size();
 }
 
+RealIndex realIndex(std::initializer_list<uint16_t> columns,
+                    uint32_t map,
+                    uint32_t root,
+                    uint8_t flags,
+                    uint32_t uniqueEntries)
+{
+    RealIndex r;
+    std::size_t i = 0;
+    for (uint16_t c : columns)
+        r.columns[i++] = {c, 1};
+    r.usageMap = map;
+    r.rootPage = root;
+    r.flags = flags;
+    r.uniqueEntries = uniqueEntries;
+    return r;
+}
+
+LogicalIndex logicalIndex(std::u16string name, uint32_t number, uint8_t type)
+{
+    LogicalIndex l;
+    l.number = number;
+    l.realIndex = number;
+    l.indexType = type;
+    // What Jet writes in these two bytes of its own tables' indexes.
+    l.cascadeUpdates = 4;
+    l.cascadeDeletes = 4;
+    l.name = std::move(name);
+    return l;
+}
+
+TableDef systemTable(std::vector<ColumnDef> columns, uint32_t mapsPage)
+{
+    TableDef def;
+    def.tableType = kTableTypeSystem;
+    def.maxCols = static_cast<uint16_t>(columns.size());
+    def.columns = std::move(columns);
+    def.ownedMap = rowPointer(mapsPage, 0);
+    def.freeMap = rowPointer(mapsPage, 1);
+    // Two maps per long-value column, in column order, after the table's own.
+    uint8_t row = 2;
+    for (const ColumnDef& c : def.columns)
+        if (c.type == kTypeMemo || c.type == kTypeOle) {
+            def.longValueMaps.push_back({c.number,
+                                         rowPointer(mapsPage, row),
+                                         rowPointer(mapsPage, static_cast<uint8_t>(row + 1))});
+            row = static_cast<uint8_t>(row + 2);
+        }
+    return def;
+}
+
+uint8_t firstIndexMapRow(const TableDef& def)
+{
+    return static_cast<uint8_t>(2 + 2 * def.longValueMaps.size());
+}
+
 } // namespace
 
-std::vector<ColumnDef> makeColumns(std::initializer_list<ColumnSpec> specs, bool systemTable)
+std::vector<ColumnDef> makeColumns(std::initializer_list<ColumnShape> shapes, bool systemTable)
 {
     std::vector<ColumnDef> columns;
     uint16_t varCount = 0;
     uint16_t fixedOffset = 0;
-    for (const ColumnSpec& s : specs) {
+    for (const ColumnShape& s : shapes) {
         ColumnDef c;
         c.type = s.type;
         c.number = static_cast<uint16_t>(columns.size());
@@ -157,6 +212,100 @@ void appendRowPointer(std::vector<uint8_t>& entry, uint32_t page, uint8_t row)
     entry.push_back(static_cast<uint8_t>(page >> 8));
     entry.push_back(static_cast<uint8_t>(page));
     entry.push_back(row);
+}
+
+TableDef catalogDef()
+{
+    TableDef def = systemTable(makeColumns({{u"Id", kTypeLong, 4, 0x13},
+                                            {u"ParentId", kTypeLong, 4, 0x13},
+                                            {u"Name", kTypeText, 510, 0x12},
+                                            {u"Type", kTypeInteger, 2, 0x13},
+                                            {u"DateCreate", kTypeDateTime, 8, 0x13},
+                                            {u"DateUpdate", kTypeDateTime, 8, 0x13},
+                                            {u"Owner", kTypeBinary, 510, 0x32},
+                                            {u"Flags", kTypeLong, 4, 0x13},
+                                            {u"Database", kTypeMemo, 0, 0x12},
+                                            {u"Connect", kTypeMemo, 0, 0x12},
+                                            {u"ForeignName", kTypeText, 510, 0x12},
+                                            {u"RmtInfoShort", kTypeBinary, 510, 0x12},
+                                            {u"RmtInfoLong", kTypeOle, 0, 0x12},
+                                            {u"Lv", kTypeOle, 0, 0x12},
+                                            {u"LvProp", kTypeOle, 0, 0x12},
+                                            {u"LvModule", kTypeOle, 0, 0x12},
+                                            {u"LvExtra", kTypeOle, 0, 0x12}},
+                                           true),
+                               kPgObjectsMaps);
+    uint8_t m = firstIndexMapRow(def);
+    def.realIndexes = {realIndex({1, 2}, rowPointer(kPgObjectsMaps, m), kPgObjectsByName, 0x81, 0),
+                       realIndex({0},
+                                 rowPointer(kPgObjectsMaps, static_cast<uint8_t>(m + 1)),
+                                 kPgObjectsById,
+                                 0x81,
+                                 0)};
+    def.logicalIndexes = {logicalIndex(u"ParentIdName", 0, 0), logicalIndex(u"Id", 1, 1)};
+    return def;
+}
+
+TableDef acesDef()
+{
+    TableDef def = systemTable(makeColumns({{u"ObjectId", kTypeLong, 4, 0x13},
+                                            {u"SID", kTypeBinary, 510, 0x32},
+                                            {u"ACM", kTypeLong, 4, 0x13},
+                                            {u"FInheritable", kTypeBoolean, 1, 0x13}},
+                                           true),
+                               kPgAcesMaps);
+    def.realIndexes = {
+        realIndex({0}, rowPointer(kPgAcesMaps, firstIndexMapRow(def)), kPgAcesByObject, 0x88, 0)};
+    def.logicalIndexes = {logicalIndex(u"ObjectId", 0, 0)};
+    return def;
+}
+
+TableDef queriesDef()
+{
+    TableDef def = systemTable(makeColumns({{u"ObjectId", kTypeLong, 4, 0x13},
+                                            {u"Attribute", kTypeByte, 1, 0x13},
+                                            {u"Order", kTypeBinary, 510, 0x12},
+                                            {u"Name1", kTypeText, 510, 0x12},
+                                            {u"Name2", kTypeText, 510, 0x12},
+                                            {u"Expression", kTypeMemo, 0, 0x12},
+                                            {u"Flag", kTypeInteger, 2, 0x13},
+                                            {u"LvExtra", kTypeLong, 4, 0x13}},
+                                           true),
+                               kPgQueriesMaps);
+    def.realIndexes = {realIndex({0, 1, 2},
+                                 rowPointer(kPgQueriesMaps, firstIndexMapRow(def)),
+                                 kPgQueriesIndex,
+                                 0x81,
+                                 0)};
+    def.logicalIndexes = {logicalIndex(u"ObjectIdAttribute", 0, 1)};
+    return def;
+}
+
+TableDef relationshipsDef()
+{
+    TableDef def = systemTable(makeColumns({{u"szRelationship", kTypeText, 510, 0x12},
+                                            {u"grbit", kTypeLong, 4, 0x13},
+                                            {u"ccolumn", kTypeLong, 4, 0x13},
+                                            {u"icolumn", kTypeLong, 4, 0x13},
+                                            {u"szObject", kTypeText, 510, 0x12},
+                                            {u"szColumn", kTypeText, 510, 0x12},
+                                            {u"szReferencedObject", kTypeText, 510, 0x12},
+                                            {u"szReferencedColumn", kTypeText, 510, 0x12}},
+                                           true),
+                               kPgRelationsMaps);
+    uint8_t m = firstIndexMapRow(def);
+    uint16_t columns[] = {0, 4, 6};
+    const char16_t* names[] = {u"szRelationship", u"szObject", u"szReferencedObject"};
+    for (uint32_t i = 0; i < 3; ++i) {
+        def.realIndexes.push_back(
+            realIndex({columns[i]},
+                      rowPointer(kPgRelationsMaps, static_cast<uint8_t>(m + i)),
+                      kPgRelationsIndex + i,
+                      0x82,
+                      0));
+        def.logicalIndexes.push_back(logicalIndex(names[i], i, 0));
+    }
+    return def;
 }
 
 } // namespace mdbgen

@@ -1,5 +1,6 @@
-// Definitions shared by the generator's parts: page numbers of the layout and
-// the helpers that turn column lists into table definitions.
+// Definitions shared by the generator's parts: page numbers of the layout,
+// Jet's own tables, and the helpers that turn column lists into table
+// definitions, rows and index pages.
 #pragma once
 
 #include "mdb/rowcodec.h"
@@ -36,15 +37,25 @@ enum LayoutPage : uint32_t {
     kLayoutPages = 21,
 };
 
-struct ColumnSpec {
+// What a column list says of one column; makeColumns derives the rest.
+struct ColumnShape {
     std::u16string_view name;
     uint8_t type;
     uint16_t length; // bytes; 0 for long values
     uint8_t flags;
 };
 
+// Jet's own tables as a new database holds them, before sortByName: the
+// catalog (MSysObjects), permissions (MSysACEs), queries and relationships,
+// each with its usage maps and indexes at their place in the layout.
+mdb::TableDef catalogDef();
+mdb::TableDef acesDef();
+mdb::TableDef queriesDef();
+mdb::TableDef relationshipsDef();
+
 // Numbers, var-table indexes and fixed offsets follow the list order.
-std::vector<mdb::ColumnDef> makeColumns(std::initializer_list<ColumnSpec> specs, bool systemTable);
+std::vector<mdb::ColumnDef> makeColumns(std::initializer_list<ColumnShape> shapes,
+                                        bool systemTable);
 
 // Jet stores the column and logical index blocks of its own tables by name.
 void sortByName(mdb::TableDef& def);

@@ -58,7 +58,7 @@ UsageMap inlineMapOf(std::initializer_list<uint32_t> pages)
 }
 
 // A data page owned by nobody that holds usage-map rows.
-std::vector<uint8_t> mapRowsPage(std::initializer_list<UsageMap> maps, uint32_t owner = 0)
+std::vector<uint8_t> mapRowsPage(const std::vector<UsageMap>& maps, uint32_t owner = 0)
 {
     std::vector<uint8_t> page = emptyDataPage(owner);
     for (const UsageMap& m : maps)
@@ -106,155 +106,6 @@ std::vector<uint8_t> headerPage()
         page[i + 1] = 0x01;
     toggleHeaderMask(page);
     return page;
-}
-
-RealIndex realIndex(std::initializer_list<uint16_t> columns,
-                    uint32_t map,
-                    uint32_t root,
-                    uint8_t flags,
-                    uint32_t uniqueEntries)
-{
-    RealIndex r;
-    std::size_t i = 0;
-    for (uint16_t c : columns)
-        r.columns[i++] = {c, 1};
-    r.usageMap = map;
-    r.rootPage = root;
-    r.flags = flags;
-    r.uniqueEntries = uniqueEntries;
-    return r;
-}
-
-LogicalIndex logicalIndex(std::u16string name, uint32_t number, uint8_t type)
-{
-    LogicalIndex l;
-    l.number = number;
-    l.realIndex = number;
-    l.indexType = type;
-    // What Jet writes in these two bytes of its own tables' indexes.
-    l.cascadeUpdates = 4;
-    l.cascadeDeletes = 4;
-    l.name = std::move(name);
-    return l;
-}
-
-TableDef systemTable(std::vector<ColumnDef> columns, uint32_t mapsPage)
-{
-    TableDef def;
-    def.tableType = kTableTypeSystem;
-    def.maxCols = static_cast<uint16_t>(columns.size());
-    def.columns = std::move(columns);
-    def.ownedMap = rowPointer(mapsPage, 0);
-    def.freeMap = rowPointer(mapsPage, 1);
-    // Two maps per long-value column, in column order, after the table's own.
-    uint8_t row = 2;
-    for (const ColumnDef& c : def.columns)
-        if (c.type == kTypeMemo || c.type == kTypeOle) {
-            def.longValueMaps.push_back({c.number,
-                                         rowPointer(mapsPage, row),
-                                         rowPointer(mapsPage, static_cast<uint8_t>(row + 1))});
-            row = static_cast<uint8_t>(row + 2);
-        }
-    return def;
-}
-
-uint8_t firstIndexMapRow(const TableDef& def)
-{
-    return static_cast<uint8_t>(2 + 2 * def.longValueMaps.size());
-}
-
-TableDef catalogDef()
-{
-    TableDef def = systemTable(makeColumns({{u"Id", kTypeLong, 4, 0x13},
-                                            {u"ParentId", kTypeLong, 4, 0x13},
-                                            {u"Name", kTypeText, 510, 0x12},
-                                            {u"Type", kTypeInteger, 2, 0x13},
-                                            {u"DateCreate", kTypeDateTime, 8, 0x13},
-                                            {u"DateUpdate", kTypeDateTime, 8, 0x13},
-                                            {u"Owner", kTypeBinary, 510, 0x32},
-                                            {u"Flags", kTypeLong, 4, 0x13},
-                                            {u"Database", kTypeMemo, 0, 0x12},
-                                            {u"Connect", kTypeMemo, 0, 0x12},
-                                            {u"ForeignName", kTypeText, 510, 0x12},
-                                            {u"RmtInfoShort", kTypeBinary, 510, 0x12},
-                                            {u"RmtInfoLong", kTypeOle, 0, 0x12},
-                                            {u"Lv", kTypeOle, 0, 0x12},
-                                            {u"LvProp", kTypeOle, 0, 0x12},
-                                            {u"LvModule", kTypeOle, 0, 0x12},
-                                            {u"LvExtra", kTypeOle, 0, 0x12}},
-                                           true),
-                               kPgObjectsMaps);
-    uint8_t m = firstIndexMapRow(def);
-    def.realIndexes = {realIndex({1, 2}, rowPointer(kPgObjectsMaps, m), kPgObjectsByName, 0x81, 0),
-                       realIndex({0},
-                                 rowPointer(kPgObjectsMaps, static_cast<uint8_t>(m + 1)),
-                                 kPgObjectsById,
-                                 0x81,
-                                 0)};
-    def.logicalIndexes = {logicalIndex(u"ParentIdName", 0, 0), logicalIndex(u"Id", 1, 1)};
-    return def;
-}
-
-TableDef acesDef()
-{
-    TableDef def = systemTable(makeColumns({{u"ObjectId", kTypeLong, 4, 0x13},
-                                            {u"SID", kTypeBinary, 510, 0x32},
-                                            {u"ACM", kTypeLong, 4, 0x13},
-                                            {u"FInheritable", kTypeBoolean, 1, 0x13}},
-                                           true),
-                               kPgAcesMaps);
-    def.realIndexes = {
-        realIndex({0}, rowPointer(kPgAcesMaps, firstIndexMapRow(def)), kPgAcesByObject, 0x88, 0)};
-    def.logicalIndexes = {logicalIndex(u"ObjectId", 0, 0)};
-    return def;
-}
-
-TableDef queriesDef()
-{
-    TableDef def = systemTable(makeColumns({{u"ObjectId", kTypeLong, 4, 0x13},
-                                            {u"Attribute", kTypeByte, 1, 0x13},
-                                            {u"Order", kTypeBinary, 510, 0x12},
-                                            {u"Name1", kTypeText, 510, 0x12},
-                                            {u"Name2", kTypeText, 510, 0x12},
-                                            {u"Expression", kTypeMemo, 0, 0x12},
-                                            {u"Flag", kTypeInteger, 2, 0x13},
-                                            {u"LvExtra", kTypeLong, 4, 0x13}},
-                                           true),
-                               kPgQueriesMaps);
-    def.realIndexes = {realIndex({0, 1, 2},
-                                 rowPointer(kPgQueriesMaps, firstIndexMapRow(def)),
-                                 kPgQueriesIndex,
-                                 0x81,
-                                 0)};
-    def.logicalIndexes = {logicalIndex(u"ObjectIdAttribute", 0, 1)};
-    return def;
-}
-
-TableDef relationshipsDef()
-{
-    TableDef def = systemTable(makeColumns({{u"szRelationship", kTypeText, 510, 0x12},
-                                            {u"grbit", kTypeLong, 4, 0x13},
-                                            {u"ccolumn", kTypeLong, 4, 0x13},
-                                            {u"icolumn", kTypeLong, 4, 0x13},
-                                            {u"szObject", kTypeText, 510, 0x12},
-                                            {u"szColumn", kTypeText, 510, 0x12},
-                                            {u"szReferencedObject", kTypeText, 510, 0x12},
-                                            {u"szReferencedColumn", kTypeText, 510, 0x12}},
-                                           true),
-                               kPgRelationsMaps);
-    uint8_t m = firstIndexMapRow(def);
-    uint16_t columns[] = {0, 4, 6};
-    const char16_t* names[] = {u"szRelationship", u"szObject", u"szReferencedObject"};
-    for (uint32_t i = 0; i < 3; ++i) {
-        def.realIndexes.push_back(
-            realIndex({columns[i]},
-                      rowPointer(kPgRelationsMaps, static_cast<uint8_t>(m + i)),
-                      kPgRelationsIndex + i,
-                      0x82,
-                      0));
-        def.logicalIndexes.push_back(logicalIndex(names[i], i, 0));
-    }
-    return def;
 }
 
 TableDef logDef(std::span<const LogColumn> columns, const TemplateOptions& options)
@@ -317,24 +168,27 @@ struct Ace {
     bool inheritable;
 };
 
-} // namespace
+using Pages = std::vector<std::vector<uint8_t>>;
 
-double oleDateFromUnix(double seconds)
-{
-    return 25569.0 + seconds / 86400.0;
-}
+// Jet's four tables, their blocks in Jet's order: by name, which rows do
+// not depend on.
+struct SystemTables {
+    TableDef objects = catalogDef();
+    TableDef acl = acesDef();
+    TableDef queries = queriesDef();
+    TableDef relations = relationshipsDef();
 
-std::vector<uint8_t> buildTemplate(std::span<const LogColumn> columns,
-                                   const TemplateOptions& options)
-{
-    double created = options.createdAt;
-    if (created == 0) {
-        auto now = std::chrono::system_clock::now().time_since_epoch();
-        created = oleDateFromUnix(std::chrono::duration<double>(now).count());
+    SystemTables()
+    {
+        for (TableDef* def : {&objects, &acl, &queries, &relations})
+            sortByName(*def);
     }
-    const double sys = headerDate();
+};
 
-    const std::vector<CatalogEntry> catalog = {
+std::vector<CatalogEntry> catalogEntries(double created)
+{
+    const double sys = headerDate();
+    return {
         {kTables, kDbParent, u"Tables", 3, kSystemFlags, kSidSystemObjects, sys},
         {kDatabases, kDbParent, u"Databases", 3, kSystemFlags, kSidSystemObjects, sys},
         {kRelationships, kDbParent, u"Relationships", 3, kSystemFlags, kSidSystemObjects, sys},
@@ -345,6 +199,12 @@ std::vector<uint8_t> buildTemplate(std::span<const LogColumn> columns,
         {kPgRelationsDef, kTables, u"MSysRelationships", 1, kSystemFlags, kSidSystemObjects, sys},
         {kPgLogDef, kTables, u"LOG", 1, 0, kSidDatabase, created},
     };
+}
+
+// Jet's own grants, then LOG's: full rights for each id that holds a grant
+// on the Tables container.
+std::vector<Ace> permissions()
+{
     std::vector<Ace> aces = {
         {2, kSidDatabase, 393216, false},
         {3, kSidDatabase, 393216, false},
@@ -363,42 +223,32 @@ std::vector<uint8_t> buildTemplate(std::span<const LogColumn> columns,
         {kTables, kSidInheritingB, 1048319, true},
         {kRelationships, kSidInheritingB, 1048575, true},
     };
-    std::vector<const std::vector<uint8_t>*> tableSids;
-    for (const Ace& a : aces) {
-        bool seen = std::any_of(tableSids.begin(),
-                                tableSids.end(),
-                                [&a](const std::vector<uint8_t>* sid) { return *sid == a.sid; });
-        if (a.object == kTables && !seen)
-            tableSids.push_back(&a.sid);
-    }
-    std::vector<Ace> logAces;
-    for (const std::vector<uint8_t>* sid : tableSids)
-        logAces.push_back({kPgLogDef, *sid, kFullRights, false});
-    aces.insert(aces.end(), logAces.begin(), logAces.end());
+    std::vector<std::vector<uint8_t>> tableSids;
+    for (const Ace& a : aces)
+        if (a.object == kTables &&
+            std::find(tableSids.begin(), tableSids.end(), a.sid) == tableSids.end())
+            tableSids.push_back(a.sid);
+    for (const std::vector<uint8_t>& sid : tableSids)
+        aces.push_back({kPgLogDef, sid, kFullRights, false});
+    return aces;
+}
 
-    TableDef objects = catalogDef();
-    TableDef acl = acesDef();
-    TableDef queries = queriesDef();
-    TableDef relations = relationshipsDef();
-    TableDef log = logDef(columns, options);
-    // Jet stores the blocks of its own tables by name; rows do not depend on
-    // the block order.
-    for (TableDef* def : {&objects, &acl, &queries, &relations})
-        sortByName(*def);
-
-    std::vector<std::vector<Cell>> objectRows;
+// MSysObjects: its rows and its two indexes, by parent and name and by id.
+void writeCatalog(Pages& pages, TableDef& objects, const std::vector<CatalogEntry>& catalog)
+{
+    std::vector<std::vector<Cell>> rows;
     std::vector<std::vector<uint8_t>> byName, byId;
     for (std::size_t i = 0; i < catalog.size(); ++i) {
         const CatalogEntry& e = catalog[i];
-        objectRows.push_back(rowOf(objects,
-                                   {{u"Id", int64_t{e.id}},
-                                    {u"ParentId", int64_t{e.parent}},
-                                    {u"Name", e.name},
-                                    {u"Type", int64_t{e.type}},
-                                    {u"DateCreate", e.created},
-                                    {u"DateUpdate", e.created},
-                                    {u"Owner", e.owner},
-                                    {u"Flags", e.flags}}));
+        rows.push_back(rowOf(objects,
+                             {{u"Id", int64_t{e.id}},
+                              {u"ParentId", int64_t{e.parent}},
+                              {u"Name", e.name},
+                              {u"Type", int64_t{e.type}},
+                              {u"DateCreate", e.created},
+                              {u"DateUpdate", e.created},
+                              {u"Owner", e.owner},
+                              {u"Flags", e.flags}}));
         std::vector<uint8_t> nameEntry;
         appendLongKey(nameEntry, e.parent);
         appendTextKey(nameEntry, e.name);
@@ -409,55 +259,59 @@ std::vector<uint8_t> buildTemplate(std::span<const LogColumn> columns,
         appendRowPointer(idEntry, kPgObjectsRows, static_cast<uint8_t>(i));
         byId.push_back(std::move(idEntry));
     }
-    std::vector<std::vector<Cell>> aceRows;
+    objects.rowCount = static_cast<uint32_t>(catalog.size());
+    objects.realIndexes[0].uniqueEntries = static_cast<uint32_t>(catalog.size());
+    objects.realIndexes[1].uniqueEntries = static_cast<uint32_t>(catalog.size());
+    pages[kPgObjectsRows] = rowsPage(kPgObjectsDef, objects, rows);
+    pages[kPgObjectsByName] = indexLeafPage(kPgObjectsDef, byName);
+    pages[kPgObjectsById] = indexLeafPage(kPgObjectsDef, byId);
+}
+
+// MSysACEs: its rows and its index by object.
+void writePermissions(Pages& pages, TableDef& acl, const std::vector<Ace>& aces)
+{
+    std::vector<std::vector<Cell>> rows;
     std::vector<std::vector<uint8_t>> byObject;
-    std::set<int32_t> aceObjects;
+    std::set<int32_t> objects;
     for (std::size_t i = 0; i < aces.size(); ++i) {
         const Ace& a = aces[i];
-        aceRows.push_back(rowOf(acl,
-                                {{u"ObjectId", int64_t{a.object}},
-                                 {u"SID", a.sid},
-                                 {u"ACM", a.rights},
-                                 {u"FInheritable", a.inheritable}}));
+        rows.push_back(rowOf(acl,
+                             {{u"ObjectId", int64_t{a.object}},
+                              {u"SID", a.sid},
+                              {u"ACM", a.rights},
+                              {u"FInheritable", a.inheritable}}));
         std::vector<uint8_t> entry;
         appendLongKey(entry, a.object);
         appendRowPointer(entry, kPgAcesRows, static_cast<uint8_t>(i));
         byObject.push_back(std::move(entry));
-        aceObjects.insert(a.object);
+        objects.insert(a.object);
     }
-    objects.rowCount = static_cast<uint32_t>(catalog.size());
-    objects.realIndexes[0].uniqueEntries = static_cast<uint32_t>(catalog.size());
-    objects.realIndexes[1].uniqueEntries = static_cast<uint32_t>(catalog.size());
     acl.rowCount = static_cast<uint32_t>(aces.size());
-    acl.realIndexes[0].uniqueEntries = static_cast<uint32_t>(aceObjects.size());
+    acl.realIndexes[0].uniqueEntries = static_cast<uint32_t>(objects.size());
+    pages[kPgAcesRows] = rowsPage(kPgAcesDef, acl, rows);
+    pages[kPgAcesByObject] = indexLeafPage(kPgAcesDef, byObject);
+}
 
-    std::vector<std::vector<uint8_t>> pages(kLayoutPages);
-    pages[kPgObjectsRows] = rowsPage(kPgObjectsDef, objects, objectRows);
-    pages[kPgAcesRows] = rowsPage(kPgAcesDef, acl, aceRows);
-
+// The header, the global map, and Jet's four tables with their maps and
+// (empty where Jet leaves them so) indexes.
+void writeSystemTables(Pages& pages, const SystemTables& sys)
+{
     pages[kPgHeader] = headerPage();
     pages[kPgGlobalMap] =
         mapRowsPage({globalMapFor(kLayoutPages, kTableMapRowLength), emptyInlineMap(0)},
                     kGlobalMapPage);
-    pages[kPgObjectsDef] = encodeTableDef(objects);
-    pages[kPgAcesDef] = encodeTableDef(acl);
-    pages[kPgQueriesDef] = encodeTableDef(queries);
-    pages[kPgRelationsDef] = encodeTableDef(relations);
-    pages[kPgLogDef] = encodeTableDef(log);
+    pages[kPgObjectsDef] = encodeTableDef(sys.objects);
+    pages[kPgAcesDef] = encodeTableDef(sys.acl);
+    pages[kPgQueriesDef] = encodeTableDef(sys.queries);
+    pages[kPgRelationsDef] = encodeTableDef(sys.relations);
 
     UsageMap none = emptyInlineMap(0);
-    std::vector<uint8_t> objectsMaps = emptyDataPage(0);
-    auto addMap = [](std::vector<uint8_t>& page, const UsageMap& m) {
-        if (!dataAddRow(page, encodeUsageMap(m)))
-            throw std::length_error("usage maps do not fit their page");
-    };
-    addMap(objectsMaps, inlineMapOf({kPgObjectsRows}));
-    addMap(objectsMaps, inlineMapOf({kPgObjectsRows}));
-    for (std::size_t i = 0; i < 2 * objects.longValueMaps.size(); ++i)
-        addMap(objectsMaps, none);
-    addMap(objectsMaps, inlineMapOf({kPgObjectsByName}));
-    addMap(objectsMaps, inlineMapOf({kPgObjectsById}));
-    pages[kPgObjectsMaps] = std::move(objectsMaps);
+    std::vector<UsageMap> objectsMaps = {inlineMapOf({kPgObjectsRows}),
+                                         inlineMapOf({kPgObjectsRows})};
+    objectsMaps.insert(objectsMaps.end(), 2 * sys.objects.longValueMaps.size(), none);
+    objectsMaps.push_back(inlineMapOf({kPgObjectsByName}));
+    objectsMaps.push_back(inlineMapOf({kPgObjectsById}));
+    pages[kPgObjectsMaps] = mapRowsPage(objectsMaps);
     pages[kPgAcesMaps] = mapRowsPage(
         {inlineMapOf({kPgAcesRows}), inlineMapOf({kPgAcesRows}), inlineMapOf({kPgAcesByObject})});
     pages[kPgQueriesMaps] = mapRowsPage({none, none, none, none, inlineMapOf({kPgQueriesIndex})});
@@ -466,15 +320,44 @@ std::vector<uint8_t> buildTemplate(std::span<const LogColumn> columns,
                                            inlineMapOf({kPgRelationsIndex}),
                                            inlineMapOf({kPgRelationsIndex + 1}),
                                            inlineMapOf({kPgRelationsIndex + 2})});
-    pages[kPgObjectsByName] = indexLeafPage(kPgObjectsDef, byName);
-    pages[kPgObjectsById] = indexLeafPage(kPgObjectsDef, byId);
-    pages[kPgAcesByObject] = indexLeafPage(kPgAcesDef, byObject);
     pages[kPgQueriesIndex] = indexLeafPage(kPgQueriesDef, {});
     for (uint32_t i = 0; i < 3; ++i)
         pages[kPgRelationsIndex + i] = indexLeafPage(kPgRelationsDef, {});
+}
+
+void writeUserTable(Pages& pages,
+                    std::span<const LogColumn> columns,
+                    const TemplateOptions& options)
+{
+    pages[kPgLogDef] = encodeTableDef(logDef(columns, options));
     // The table starts like one Jackcess creates: an owned-pages map of the
     // reference kind without bitmap pages yet, and an empty inline free map.
     pages[kPgLogMaps] = mapRowsPage({emptyReferenceMap(), emptyInlineMap(0)});
+}
+
+} // namespace
+
+double oleDateFromUnix(double seconds)
+{
+    return 25569.0 + seconds / 86400.0;
+}
+
+std::vector<uint8_t> buildTemplate(std::span<const LogColumn> columns,
+                                   const TemplateOptions& options)
+{
+    double created = options.createdAt;
+    if (created == 0) {
+        auto now = std::chrono::system_clock::now().time_since_epoch();
+        created = oleDateFromUnix(std::chrono::duration<double>(now).count());
+    }
+    // The catalog's counts go into the system tables' definitions, so the
+    // catalog is written first.
+    SystemTables sys;
+    Pages pages(kLayoutPages);
+    writeCatalog(pages, sys.objects, catalogEntries(created));
+    writePermissions(pages, sys.acl, permissions());
+    writeSystemTables(pages, sys);
+    writeUserTable(pages, columns, options);
 
     std::vector<uint8_t> file;
     file.reserve(kLayoutPages * kPageSize);
