@@ -1,5 +1,6 @@
 #include "connection/dynamickestrune.h"
 
+#include "connection/kestruneexports.h"
 #include "connection/kestruneloader.h"
 
 #include <kestrune.h>
@@ -11,25 +12,11 @@
 // Function pointer types taken from the library's own header, so a change of
 // an export's signature breaks this file's build instead of the stack.
 struct DynamicKestrune::Entries {
-    decltype(&::open_comm) open_comm = nullptr;
-    decltype(&::close_comm) close_comm = nullptr;
-    decltype(&::set_baud) set_baud = nullptr;
-    decltype(&::set_timeout) set_timeout = nullptr;
-    decltype(&::comm_tx) comm_tx = nullptr;
-    decltype(&::modbus_rd) modbus_rd = nullptr;
-    decltype(&::modbus_var) modbus_var = nullptr;
-    decltype(&::modbus_wr) modbus_wr = nullptr;
-    decltype(&::modbus_store) modbus_store = nullptr;
-    decltype(&::modbus_wrb) modbus_wrb = nullptr;
-    decltype(&::crc_calc) crc_calc = nullptr;
-    decltype(&::bit_test) bit_test = nullptr;
-    decltype(&::bit_set) bit_set = nullptr;
-    decltype(&::bit_clear) bit_clear = nullptr;
-    decltype(&::low) low = nullptr;
-    decltype(&::high) high = nullptr;
+#define LOGQVR_SLOT(name) decltype(&::name) name = nullptr;
+    LOGQVR_KESTRUNE_REQUIRED(LOGQVR_SLOT)
     // Optional: see KestruneApi.
-    decltype(&::last_error_text) last_error_text = nullptr;
-    decltype(&::port_device_name) port_device_name = nullptr;
+    LOGQVR_KESTRUNE_OPTIONAL(LOGQVR_SLOT)
+#undef LOGQVR_SLOT
     bool askedLastErrorText = false;
     bool askedPortDeviceName = false;
 };
