@@ -1,6 +1,7 @@
 // Copying a closed template to the output folder.
 #include "enginefill.h"
 #include "mdb/copy.h"
+#include "staletemporaries.h"
 #include "testfiles.h"
 
 #include <gtest/gtest.h>
@@ -154,44 +155,23 @@ TEST_F(CopyDatabase, RemovesTemporariesOfGoneWritersOnly)
     ASSERT_GT(exited, 0);
     std::string gone = std::to_string(exited);
     std::string alive = std::to_string(child.pid());
-    enum Kind { File, Folder, Link };
-    struct Planted {
-        std::string name;
-        Kind kind;
-        int ageMinutes;
-        bool stays;
-    } const planted[] = {
-        {".LOG_QVR_END1_2024_03_05_14_05_09.mdb." + gone + ".0.tmp", File, 60, false},
-        {".LOG_QVR_END1_2024_03_05_14_06_00.mdb." + alive + ".3.tmp", File, 60, true},
-        // Fresh: perhaps written on another machine that shares the folder.
-        {".LOG_QVR_END1_2024_03_05_14_07_00.mdb." + gone + ".1.tmp", File, 0, true},
-        {"LOG_QVR_END1.mdb." + gone + ".0.tmp", File, 60, true},
-        {".LOG_QVR_END1.mdb." + gone + ".0.tmp.old", File, 60, true},
-        {".LOG_QVR_END1.mdb.0" + gone + ".0.tmp", File, 60, true},
-        {"." + gone + ".0.tmp", File, 60, true},
-        {".dir.mdb." + gone + ".0.tmp", Folder, 60, true},
-        {".link.mdb." + gone + ".0.tmp", Link, 60, true},
-    };
-    for (const Planted& p : planted) {
+    std::vector<staletemp::Planted> planted = staletemp::plantedTemporaries(gone, alive);
+    planted.push_back({".link.mdb." + gone + ".0.tmp", staletemp::Kind::Link, 60, true});
+    for (const staletemp::Planted& p : planted) {
         std::string path = m_out.file(p.name);
-        if (p.kind == File)
+        if (p.kind == staletemp::Kind::File)
             writeBytes(path, Bytes(100, 'x'));
-        else if (p.kind == Folder)
+        else if (p.kind == staletemp::Kind::Folder)
             std::filesystem::create_directory(path);
         else
             std::filesystem::create_symlink(m_template, path);
         setAgeMinutes(path, p.ageMinutes);
     }
-    std::string target = m_out.file("LOG_RESET_QVR_END1_2024_03_05_14_08_00.mdb");
-    mdb::copyDatabase(m_template, target);
+    std::string target = "LOG_RESET_QVR_END1_2024_03_05_14_08_00.mdb";
+    mdb::copyDatabase(m_template, m_out.file(target));
 
-    std::vector<std::string> expected{"LOG_RESET_QVR_END1_2024_03_05_14_08_00.mdb"};
-    for (const Planted& p : planted)
-        if (p.stays)
-            expected.push_back(p.name);
-    std::sort(expected.begin(), expected.end());
-    EXPECT_EQ(entries(m_out.path()), expected);
-    EXPECT_EQ(readBytes(target), readBytes(m_template));
+    EXPECT_EQ(entries(m_out.path()), staletemp::survivors(planted, target));
+    EXPECT_EQ(readBytes(m_out.file(target)), readBytes(m_template));
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 // killed copies left.
 #include "mdb/copy.h"
 #include "mdb/dao.h"
+#include "staletemporaries.h"
 #include "winfiles.h"
 
 using namespace mdb;
@@ -137,33 +138,20 @@ TEST_F(WindowsCopy, RemovesTemporariesOfGoneWritersOnly)
     ASSERT_NE(exited, 0u);
     const std::string gone = std::to_string(exited);
     const std::string alive = std::to_string(GetCurrentProcessId());
-    enum Kind { File, Folder, OpenFile };
-    struct Planted {
-        std::string name;
-        Kind kind;
-        int ageMinutes;
-        bool stays;
-    } const planted[] = {
-        {".LOG_QVR_END1_2024_03_05_14_05_09.mdb." + gone + ".0.tmp", File, 60, false},
-        {".LOG_QVR_END1_2024_03_05_14_06_00.mdb." + alive + ".3.tmp", File, 60, true},
-        // Fresh: perhaps written on another machine that shares the folder.
-        {".LOG_QVR_END1_2024_03_05_14_07_00.mdb." + gone + ".1.tmp", File, 0, true},
-        {".LOG_QVR_END1_2024_03_05_14_07_30.mdb." + gone + ".2.tmp", OpenFile, 60, true},
-        {"LOG_QVR_END1.mdb." + gone + ".0.tmp", File, 60, true},
-        {".LOG_QVR_END1.mdb." + gone + ".0.tmp.old", File, 60, true},
-        {".LOG_QVR_END1.mdb.0" + gone + ".0.tmp", File, 60, true},
-        {"." + gone + ".0.tmp", File, 60, true},
-        {".dir.mdb." + gone + ".0.tmp", Folder, 60, true},
-    };
+    std::vector<staletemp::Planted> planted = staletemp::plantedTemporaries(gone, alive);
+    planted.push_back({".LOG_QVR_END1_2024_03_05_14_07_30.mdb." + gone + ".2.tmp",
+                       staletemp::Kind::OpenFile,
+                       60,
+                       true});
     HANDLE held = INVALID_HANDLE_VALUE;
-    for (const Planted& p : planted) {
+    for (const staletemp::Planted& p : planted) {
         const std::string path = m_out.file(p.name);
-        if (p.kind == Folder)
+        if (p.kind == staletemp::Kind::Folder)
             ASSERT_TRUE(CreateDirectoryW(win32::widen(path).c_str(), nullptr));
         else
             wintest::writeFile(path, Bytes(100, 'x'));
         setAgeMinutes(path, p.ageMinutes);
-        if (p.kind == OpenFile)
+        if (p.kind == staletemp::Kind::OpenFile)
             held = CreateFileW(win32::widen(path).c_str(),
                                GENERIC_READ,
                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -177,11 +165,9 @@ TEST_F(WindowsCopy, RemovesTemporariesOfGoneWritersOnly)
     copyDatabase(m_template, m_out.file(target));
     CloseHandle(held);
 
-    std::vector<std::wstring> expected{win32::widen(target)};
-    for (const Planted& p : planted)
-        if (p.stays)
-            expected.push_back(win32::widen(p.name));
-    std::sort(expected.begin(), expected.end());
+    std::vector<std::wstring> expected;
+    for (const std::string& name : staletemp::survivors(planted, target))
+        expected.push_back(win32::widen(name));
     EXPECT_EQ(wintest::entries(m_out.path()), expected);
 }
 
