@@ -65,12 +65,7 @@ LogicalIndex logicalIndex(std::u16string name, uint32_t number, uint8_t type)
 
 TableDef systemTable(std::vector<ColumnDef> columns, uint32_t mapsPage)
 {
-    TableDef def;
-    def.tableType = kTableTypeSystem;
-    def.maxCols = static_cast<uint16_t>(columns.size());
-    def.columns = std::move(columns);
-    def.ownedMap = rowPointer(mapsPage, 0);
-    def.freeMap = rowPointer(mapsPage, 1);
+    TableDef def = tableWithMaps(kTableTypeSystem, std::move(columns), mapsPage);
     // Two maps per long-value column, in column order, after the table's own.
     uint8_t row = 2;
     for (const ColumnDef& c : def.columns)
@@ -89,6 +84,17 @@ uint8_t firstIndexMapRow(const TableDef& def)
 }
 
 } // namespace
+
+TableDef tableWithMaps(uint8_t tableType, std::vector<ColumnDef> columns, uint32_t mapsPage)
+{
+    TableDef def;
+    def.tableType = tableType;
+    def.maxCols = static_cast<uint16_t>(columns.size());
+    def.columns = std::move(columns);
+    def.ownedMap = rowPointer(mapsPage, 0);
+    def.freeMap = rowPointer(mapsPage, 1);
+    return def;
+}
 
 std::vector<ColumnDef> makeColumns(std::initializer_list<ColumnShape> shapes, bool systemTable)
 {

@@ -53,6 +53,11 @@ mdb::TableDef acesDef();
 mdb::TableDef queriesDef();
 mdb::TableDef relationshipsDef();
 
+// A table whose own usage maps (owned pages, free space) are rows 0 and 1
+// of `mapsPage`.
+mdb::TableDef
+tableWithMaps(uint8_t tableType, std::vector<mdb::ColumnDef> columns, uint32_t mapsPage);
+
 // Numbers, var-table indexes and fixed offsets follow the list order.
 std::vector<mdb::ColumnDef> makeColumns(std::initializer_list<ColumnShape> shapes,
                                         bool systemTable);

@@ -142,13 +142,7 @@ TableDef logDef(std::span<const LogColumn> columns, const TemplateOptions& optio
         }
         defs.push_back(std::move(c));
     }
-    TableDef def;
-    def.tableType = kTableTypeUser;
-    def.maxCols = static_cast<uint16_t>(defs.size());
-    def.columns = std::move(defs);
-    def.ownedMap = rowPointer(kPgLogMaps, 0);
-    def.freeMap = rowPointer(kPgLogMaps, 1);
-    return def;
+    return tableWithMaps(kTableTypeUser, std::move(defs), kPgLogMaps);
 }
 
 struct CatalogEntry {
