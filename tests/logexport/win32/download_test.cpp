@@ -15,6 +15,7 @@
 #include "logexport/datalogrecord.h"
 #include "logexport/exportdatabase.h"
 #include "logexport/resetlogdownload.h"
+#include "mdb/copy.h"
 #include "mdb/dao.h"
 #include "recordingprompts.h"
 #include "simulator.h"
