@@ -3,7 +3,7 @@
 // download controllers, the real library and the real engine; their files
 // land in OUTDIR and their paths are printed, data log first. A few records
 // are altered in the device first, so the report meets what the field has:
-// erased cells, bad CRCs and a clock set back.
+// erased cells, bad CRCs (in both logs) and a clock set back.
 #include "downloadrig.h"
 #include "logexport/datalogdownload.h"
 #include "logexport/resetlogdownload.h"
@@ -24,6 +24,8 @@ void alterRecords(sim::DeviceState& s)
         auto& r = s.records[static_cast<std::size_t>(n)];
         r[40] = static_cast<uint16_t>(r[40] ^ 0x5A5A);
     }
+    auto& entry = s.resetLog[3];
+    entry[25] = static_cast<uint16_t>(entry[25] ^ 0x1111);
     // Record 3000 written after the clock went back a day.
     auto& r = s.records[3000];
     if (r[0] >> 8 > 1)
