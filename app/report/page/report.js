@@ -57,6 +57,14 @@
   }
 
   var COLOURS = ['#1f5fbf', '#d9480f', '#2b8a3e'];
+  // The time axis in Portuguese.
+  var NAMES = {
+    MMMM: ['janeiro', 'fevereiro', 'março', 'abril', 'maio', 'junho', 'julho', 'agosto',
+      'setembro', 'outubro', 'novembro', 'dezembro'],
+    MMM: ['jan', 'fev', 'mar', 'abr', 'mai', 'jun', 'jul', 'ago', 'set', 'out', 'nov', 'dez'],
+    WWWW: ['domingo', 'segunda', 'terça', 'quarta', 'quinta', 'sexta', 'sábado'],
+    WWW: ['dom', 'seg', 'ter', 'qua', 'qui', 'sex', 'sáb']
+  };
 
   function chartWidth() {
     var box = document.getElementById('lista-graficos');
@@ -135,6 +143,7 @@
       width: chartWidth(),
       height: 240,
       tzDate: function (ts) { return uPlot.tzDate(new Date(ts * 1000), 'Etc/UTC'); },
+      fmtDate: function (tpl) { return uPlot.fmtDate(tpl, NAMES); },
       cursor: { sync: { key: 'relatorio' }, drag: { x: true, y: false } },
       scales: { x: { time: true } },
       series: series,
