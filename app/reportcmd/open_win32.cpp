@@ -3,6 +3,7 @@
 // open verb for the browser.
 #include "open.h"
 
+#include "win32/shellopen.h"
 #include "win32/widetext.h"
 
 #define WIN32_LEAN_AND_MEAN
@@ -38,8 +39,5 @@ void writeText(std::FILE* stream, const std::string& utf8)
 
 bool openInBrowser(const std::string& path)
 {
-    const std::wstring wide = win32::widen(path);
-    // Above 32 is success, by the function's old contract.
-    return reinterpret_cast<INT_PTR>(
-               ShellExecuteW(nullptr, L"open", wide.c_str(), nullptr, nullptr, SW_SHOWNORMAL)) > 32;
+    return win32::shellOpen(path);
 }

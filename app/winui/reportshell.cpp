@@ -1,9 +1,9 @@
 #include "winui/reportshell.h"
 
+#include "win32/shellopen.h"
 #include "win32/widetext.h"
 
 #include <commdlg.h>
-#include <shellapi.h>
 
 namespace winui {
 
@@ -30,10 +30,7 @@ std::optional<std::string> OpenLogPicker::chooseLog(const std::string& startFold
 
 bool ShellReportBrowser::show(const std::string& htmlPath)
 {
-    const std::wstring wide = win32::widen(htmlPath);
-    // Above 32 is success, by the function's old contract.
-    return reinterpret_cast<INT_PTR>(
-               ShellExecuteW(nullptr, L"open", wide.c_str(), nullptr, nullptr, SW_SHOWNORMAL)) > 32;
+    return win32::shellOpen(htmlPath);
 }
 
 } // namespace winui

@@ -41,34 +41,35 @@ LogFiles::~LogFiles()
     fs::remove_all(m_dir, ec);
 }
 
+std::string LogFiles::fill(const std::string& name,
+                           const char* templateName,
+                           std::size_t rows,
+                           const std::function<void(mdb::Recordset&, std::size_t)>& write)
+{
+    const std::string file = path(name);
+    fs::copy_file(fs::path(REPORT_TEMPLATE_DIR) / templateName, file);
+    logexport::ExportDatabase db(mdb::dbEngine());
+    db.open(file);
+    for (std::size_t i = 0; i < rows; ++i)
+        db.addRow([&](mdb::Recordset& rs) { write(rs, i); });
+    db.close();
+    return file;
+}
+
 std::string LogFiles::dataLog(const std::string& name,
                               const std::vector<logexport::DataLogWords>& records)
 {
-    const std::string file = path(name);
-    fs::copy_file(fs::path(REPORT_TEMPLATE_DIR) / "LOG_QVR.mdb", file);
-    logexport::ExportDatabase db(mdb::dbEngine());
-    db.open(file);
-    for (const auto& w : records)
-        db.addRow([&](mdb::Recordset& rs) {
-            logexport::writeDataLogRow(rs, logexport::decodeDataLog(w));
-        });
-    db.close();
-    return file;
+    return fill(name, "LOG_QVR.mdb", records.size(), [&](mdb::Recordset& rs, std::size_t i) {
+        logexport::writeDataLogRow(rs, logexport::decodeDataLog(records[i]));
+    });
 }
 
 std::string LogFiles::resetLog(const std::string& name,
                                const std::vector<logexport::ResetLogWords>& entries)
 {
-    const std::string file = path(name);
-    fs::copy_file(fs::path(REPORT_TEMPLATE_DIR) / "LOG_RESET_QVR.mdb", file);
-    logexport::ExportDatabase db(mdb::dbEngine());
-    db.open(file);
-    for (const auto& w : entries)
-        db.addRow([&](mdb::Recordset& rs) {
-            logexport::writeResetLogRow(rs, logexport::decodeResetLog(w));
-        });
-    db.close();
-    return file;
+    return fill(name, "LOG_RESET_QVR.mdb", entries.size(), [&](mdb::Recordset& rs, std::size_t i) {
+        logexport::writeResetLogRow(rs, logexport::decodeResetLog(entries[i]));
+    });
 }
 
 std::vector<std::string> LogFiles::folderContents() const

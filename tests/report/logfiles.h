@@ -5,9 +5,11 @@
 
 #include "logexport/datalogrecord.h"
 #include "logexport/resetlogentry.h"
+#include "mdb/dao.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -32,6 +34,10 @@ protected:
     std::vector<std::string> folderContents() const;
 
 private:
+    std::string fill(const std::string& name,
+                     const char* templateName,
+                     std::size_t rows,
+                     const std::function<void(mdb::Recordset&, std::size_t)>& write);
     std::string m_dir;
 };
 

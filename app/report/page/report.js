@@ -109,7 +109,8 @@
     var start = null;
     u.over.addEventListener('mousedown', function (e) {
       if (!e.shiftKey) return;
-      e.stopPropagation();
+      // uPlot's own zoom listens on the same element.
+      e.stopImmediatePropagation();
       e.preventDefault();
       start = { x: e.clientX, min: u.scales.x.min, max: u.scales.x.max };
     }, true);
