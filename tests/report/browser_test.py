@@ -95,6 +95,23 @@ return hits;
 """
 
 
+def check_zoom(browser, name):
+    """A drag over one chart zooms every chart to the same time window;
+    "Restaurar zoom" brings back the whole log."""
+    from selenium.webdriver.common.action_chains import ActionChains
+    full = browser.run("return window.relatorio.ranges()")
+    over = browser.driver.find_elements("css selector", "#lista-graficos .u-over")[0]
+    width = over.size["width"]
+    ActionChains(browser.driver).move_to_element_with_offset(over, -width // 4, 0).click_and_hold() \
+        .move_by_offset(width // 4, 0).release().perform()
+    zoomed = browser.run("return window.relatorio.ranges()")
+    narrower = zoomed[0][1] - zoomed[0][0] < (full[0][1] - full[0][0]) / 2
+    check(narrower and all(r == zoomed[0] for r in zoomed),
+          f"{name}: a drag zooms all five charts alike {zoomed[0]} of {full[0]}")
+    browser.run("document.getElementById('zoom-reset').click()")
+    check(browser.run("return window.relatorio.ranges()") == full, f"{name}: Restaurar zoom shows it all")
+
+
 def check_page(browser, html, csv_file, mdb, mdb_export, kind):
     name = os.path.basename(html)
     browser.open(html)
@@ -113,6 +130,7 @@ def check_page(browser, html, csv_file, mdb, mdb_export, kind):
         for canvas in canvases:
             hits = browser.run(CANVAS_HAS_COLOUR, canvas, [0x1f, 0x5f, 0xbf])
             check(hits > 500, f"{name}: a chart's canvas shows its series ({hits} pixels)")
+        check_zoom(browser, name)
         motivo = header.index("Motivo Gravação")
         alarms = sum(1 for r in rows if "Alarmes" in r[motivo].split("| "))
         shown = set_filter(browser, "filtro-motivo", "Alarmes")

@@ -378,6 +378,9 @@
   applyFilters();
   buildCharts();
   state.filter = applyFilters;
+  state.ranges = function () {
+    return charts.map(function (u) { return [u.scales.x.min, u.scales.x.max]; });
+  };
   state.visibleRows = function () { return view.length; };
   state.csv = function () { return csvText(view); };
   finished();
