@@ -91,6 +91,15 @@ TEST_F(Reports, ReadsBothLogsAsTheDownloadsWroteThem)
     EXPECT_EQ(model.firmware[0].count, 2);
     EXPECT_EQ(model.firmware[2].version + "." + model.firmware[2].release, "130.1");
     EXPECT_EQ(model.badCrc, 0);
+
+    // A download that found nothing leaves an empty table: a report all the same.
+    const LogTable empty = readLogTable(dataLog("vazio.mdb", {}));
+    EXPECT_TRUE(empty.rows.empty());
+    const ReportModel none = buildModel("vazio.mdb", empty);
+    EXPECT_FALSE(none.first);
+    EXPECT_EQ(none.summary.front().count, 0);
+    const std::string headerOnly = csvText(empty);
+    EXPECT_EQ(std::count(headerOnly.begin(), headerOnly.end(), '\n'), 1);
 }
 
 TEST_F(Reports, HeaderCountsAndSummaryLeaveOutWhatHasNoRealTime)
