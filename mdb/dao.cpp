@@ -9,6 +9,7 @@
 #include "mdb/pageio.h"
 #include "mdb/table.h"
 
+#include <algorithm>
 #include <map>
 #include <unordered_map>
 #include <vector>
@@ -46,6 +47,16 @@ public:
     {
         m_db->recordsets.push_back(this);
         m_pos = m_rows.empty() ? kNone : 0;
+        // Jet lists a table's fields by column number, as mdbtools does;
+        // the stored order of the definitions may differ.
+        const auto& columns = table.def().columns;
+        m_order.resize(columns.size());
+        for (std::size_t i = 0; i < columns.size(); ++i)
+            m_order[i] = static_cast<int>(i);
+        std::stable_sort(m_order.begin(), m_order.end(), [&columns](int a, int b) {
+            return columns[static_cast<std::size_t>(a)].number <
+                   columns[static_cast<std::size_t>(b)].number;
+        });
     }
 
     ~RecordsetImpl() override
@@ -75,16 +86,42 @@ public:
             m_rows.pop_back();
             m_deleted.pop_back();
         }
+        // A later Update reuses the positions given up here.
+        m_cachedPos = kNone;
         if (m_rows.size() == m_first) {
             noRecord();
         }
         m_pos = m_rows.size() - 1;
     }
 
+    void MoveNext() override
+    {
+        check();
+        m_editing = false;
+        if (m_pos == kNone)
+            throw jetError(kErrNoCurrentRecord);
+        std::size_t next = m_pos + 1;
+        while (next < m_rows.size() && m_deleted[next])
+            ++next;
+        m_pos = next < m_rows.size() ? next : kNone;
+    }
+
     bool Eof() const override
     {
         check();
         return m_pos == kNone;
+    }
+
+    long RecordCount() const override
+    {
+        check();
+        return static_cast<long>(m_table->liveRowCount());
+    }
+
+    int FieldCount() const override
+    {
+        check();
+        return static_cast<int>(m_order.size());
     }
 
     void Delete() override
@@ -95,6 +132,7 @@ public:
         current();
         guarded(*m_db, [&] { m_table->remove(m_rows[m_pos]); });
         m_deleted[m_pos] = true;
+        m_cachedPos = kNone;
     }
 
     void AddNew() override
@@ -147,6 +185,26 @@ protected:
         return index;
     }
 
+    int columnAt(int position) const override
+    {
+        check();
+        if (position < 0 || static_cast<std::size_t>(position) >= m_order.size())
+            throw jetError(kErrItemNotFound);
+        return m_order[static_cast<std::size_t>(position)];
+    }
+
+    std::string columnName(int column) const override
+    {
+        check();
+        return utf16ToUtf8(m_table->def().columns.at(static_cast<std::size_t>(column)).name);
+    }
+
+    int columnType(int column) const override
+    {
+        check();
+        return m_table->def().columns.at(static_cast<std::size_t>(column)).type;
+    }
+
     void setValue(int column, const Value& v) override
     {
         check();
@@ -163,8 +221,12 @@ protected:
         if (m_editing)
             return toValue(def, m_newRow.at(static_cast<std::size_t>(column)));
         current();
-        auto cells = guarded(*m_db, [&] { return m_table->read(m_rows[m_pos]); });
-        return toValue(def, cells.at(static_cast<std::size_t>(column)));
+        // A reader asks for every field of a row in turn: decode it once.
+        if (m_cachedPos != m_pos) {
+            m_cached = guarded(*m_db, [&] { return m_table->read(m_rows[m_pos]); });
+            m_cachedPos = m_pos;
+        }
+        return toValue(def, m_cached.at(static_cast<std::size_t>(column)));
     }
 
 private:
@@ -199,7 +261,10 @@ private:
     bool m_editing = false;
     bool m_closed = false;
     std::vector<Cell> m_newRow;
+    std::vector<int> m_order; // column indexes by position
     mutable std::unordered_map<std::string, int> m_names;
+    mutable std::size_t m_cachedPos = kNone;
+    mutable std::vector<Cell> m_cached;
 };
 
 class DatabaseImpl : public Database {

@@ -40,6 +40,8 @@ const char* describe(JetError number)
                "Try inserting or pasting less data.";
     case kErrRecordDeleted:
         return "Record is deleted.";
+    case kErrNotSupported:
+        return "Operation is not supported for this type of object.";
     case kErrItemNotFound:
         return "Item not found in this collection.";
     case kErrUnrecognizedFormat:

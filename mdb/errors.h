@@ -36,6 +36,7 @@ enum JetError : int {
     kErrTableNotFound = 3078,
     kErrFieldTooSmall = 3163,
     kErrRecordDeleted = 3167,
+    kErrNotSupported = 3251,
     kErrItemNotFound = 3265,
     kErrUnrecognizedFormat = 3343,
     kErrNumericOverflow = 3349,

@@ -84,6 +84,12 @@ std::unique_ptr<FilePageStore> openFileStore(const std::string& path, bool exclu
             throw jetError(kErrFileNotFound, path);
         throw jetError(kErrCannotOpen, path);
     }
+    // A folder opens for reading; it is still no file.
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+        ::close(fd);
+        throw jetError(kErrFileNotFound, path);
+    }
     if (::flock(fd, (exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0) {
         ::close(fd);
         throw jetError(kErrCannotOpen, path);

@@ -50,6 +50,8 @@ if [ ${#missing[@]} -ne 0 ]; then
 fi
 
 jobs=$(nproc)
+# The report's chart library, embedded by the build.
+scripts/jsdeps.sh
 # mdbgen writes the templates, qvr-sim plays the device; neither needs Qt.
 cmake -S . -B build-host -G Ninja -DCMAKE_BUILD_TYPE=Release -DLOGQVR_BUILD_APP=OFF \
     -DBUILD_TESTING=OFF -DLOGQVR_BUILD_BENCH=OFF >/dev/null
@@ -84,7 +86,8 @@ if [ ! -f build/build.ninja ]; then
     scripts/deps.sh
     cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 fi
-cmake --build build -j"$jobs" --target qvr-sim logqvr_templates mdbcheck logexport_rowcheck
+cmake --build build -j"$jobs" --target qvr-sim logqvr_templates mdbcheck logexport_rowcheck \
+    logqvr-report report_makelogs
 
 for dir in build-windows build-windows32; do
     echo "== Windows tests under Wine: $dir =="

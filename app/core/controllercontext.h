@@ -31,6 +31,9 @@ struct ControllerServices {
     // separator when it may be written there, else the user's documents
     // folder and the separator.
     std::string firstRunCaminho;
+    // Told the name of every file a download wrote, whole or partial, so the
+    // "Relatório" menu can offer the last one. Empty: nobody listens.
+    std::function<void(const std::string& path)> fileWritten = {};
 };
 
 // The surroundings plus the window the handler serves and its values.

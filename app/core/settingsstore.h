@@ -1,5 +1,6 @@
-// The per-user settings store: text values by key in the group "Params" under
-// the program's name. All key names the program uses are listed here.
+// The per-user settings store: text values by key in one group ("Params", or
+// the report menu's own) under the program's name. All key names the program
+// uses are listed here.
 #pragma once
 
 #include <map>
@@ -20,6 +21,13 @@ inline constexpr const char* kLeft = "Left";
 inline constexpr const char* kTopAbout = "TopAbout";
 inline constexpr const char* kLeftAbout = "LeftAbout";
 } // namespace settingskey
+
+// The "Relatório" menu's own group, apart from "Params", whose keys are fixed.
+namespace reportkey {
+inline constexpr const char* kGroup = "Relatorio";
+// The whole name of the last file a download wrote.
+inline constexpr const char* kUltimoLog = "UltimoLOG";
+} // namespace reportkey
 
 // The application name the settings live under: the executable's file name
 // without its extension ("/opt/q/LOG_QVR" and "/opt/q/LOG_QVR.bin" give

@@ -130,11 +130,13 @@ void DataLogDownload::cmdGerar_Click()
             cancelled(db, progress.recordsDone());
             return;
         }
-        db.closeAndCopy(m_templatePath,
-                        view.text(Control::txtCaminho),
-                        kDataMarker,
-                        view.text(Control::txtEnd),
-                        m_ctx.clock);
+        const std::string name = db.closeAndCopy(m_templatePath,
+                                                 view.text(Control::txtCaminho),
+                                                 kDataMarker,
+                                                 view.text(Control::txtEnd),
+                                                 m_ctx.clock);
+        if (m_ctx.fileWritten)
+            m_ctx.fileWritten(name);
         m_ctx.prompts.show("Dados gravados com sucesso", PromptIcon::Information, kAppTitle);
         view.setText(Control::lblTexto, view.text(Control::lblTexto) + " FIM");
         enableExportControls(view);

@@ -21,6 +21,8 @@ bool offerPartialSave(const ControllerContext& ctx,
                                              ctx.view.text(Control::txtEnd),
                                              ctx.clock,
                                              kPartialSuffix);
+    if (ctx.fileWritten)
+        ctx.fileWritten(name);
     // The technician has to find the file: the whole name, folder included.
     ctx.prompts.show("Dados gravados com sucesso\n" + name,
                      PromptIcon::Information,

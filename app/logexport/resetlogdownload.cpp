@@ -86,11 +86,13 @@ void ResetLogDownload::cmdLogReset_Click()
             cancelled(db, rows);
             return;
         }
-        db.closeAndCopy(m_templatePath,
-                        view.text(Control::txtCaminho),
-                        kResetMarker,
-                        view.text(Control::txtEnd),
-                        m_ctx.clock);
+        const std::string name = db.closeAndCopy(m_templatePath,
+                                                 view.text(Control::txtCaminho),
+                                                 kResetMarker,
+                                                 view.text(Control::txtEnd),
+                                                 m_ctx.clock);
+        if (m_ctx.fileWritten)
+            m_ctx.fileWritten(name);
         m_ctx.prompts.show("Dados gravados com sucesso", PromptIcon::Information, "OK");
         view.setText(Control::lblTexto, view.text(Control::lblTexto) + " FIM");
         enableExportButtons(view);

@@ -119,6 +119,12 @@ void FrmMain::applyInputRules()
                 [this, c] { m_events->textChanged(c); });
 }
 
+void FrmMain::setReportMenu(ReportMenu& menu, LogFilePicker& picker)
+{
+    m_reportMenu = &menu;
+    m_logPicker = &picker;
+}
+
 void FrmMain::menu_sobre_Click()
 {
     FrmAbout about(m_services.store, this);

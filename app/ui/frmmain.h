@@ -15,6 +15,8 @@
 #include <string>
 
 class FolderPicker;
+class LogFilePicker;
+class ReportMenu;
 class TextBox;
 class QComboBox;
 class QKeyEvent;
@@ -43,6 +45,10 @@ public:
     int leftTwips() const override;
     void processEvents() override;
 
+    // "Relatório" acts through `menu`, which the downloads' services tell of
+    // each file they write; without it the menu's entries stay disabled.
+    void setReportMenu(ReportMenu& menu, LogFilePicker& picker);
+
     FormValues& values() { return m_events->values(); }
     QTimer& timer1() { return m_timer1; }
     QWidget* control(Control c) const;
@@ -65,5 +71,8 @@ private:
     std::map<Control, QWidget*> m_controls;
     TextBox* m_txtCOM = nullptr;
     QMenu* m_menuPortas = nullptr;
+    QMenu* m_menuRelatorio = nullptr;
+    ReportMenu* m_reportMenu = nullptr;
+    LogFilePicker* m_logPicker = nullptr;
     std::unique_ptr<FormEvents> m_events;
 };

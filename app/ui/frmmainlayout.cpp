@@ -1,6 +1,7 @@
 // The controls of frmMain as Qt widgets, from the shared table: names,
 // captions, initial texts, limits, enabled states, fonts, colours, places.
 #include "core/formlayout.h"
+#include "form/reportmenu.h"
 #include "ui/frmmain.h"
 #include "ui/textbox.h"
 
@@ -132,6 +133,27 @@ void FrmMain::buildMenu()
     m_menuPortas->setObjectName("menu_portas");
     connect(m_menuPortas, &QMenu::aboutToShow, this, [this] {
         m_events->guarded([this] { fillPortsMenu(); });
+    });
+
+    m_menuRelatorio = menuBar()->addMenu(QString::fromUtf8(kMenuRelatorio));
+    m_menuRelatorio->setObjectName("menu_relatorio");
+    QAction* last = m_menuRelatorio->addAction(QString::fromUtf8(kMenuUltimoLog));
+    last->setObjectName("menu_ultimo_log");
+    QAction* chosen = m_menuRelatorio->addAction(QString::fromUtf8(kMenuArquivo));
+    chosen->setObjectName("menu_arquivo");
+    // The last file may have been written, or removed, since the menu last opened.
+    connect(m_menuRelatorio, &QMenu::aboutToShow, this, [this, last, chosen] {
+        last->setEnabled(m_reportMenu && m_reportMenu->lastLog());
+        chosen->setEnabled(m_reportMenu != nullptr);
+    });
+    connect(last, &QAction::triggered, this, [this] {
+        if (m_reportMenu)
+            m_events->guarded([this] { m_reportMenu->openLastLog(); });
+    });
+    connect(chosen, &QAction::triggered, this, [this] {
+        if (m_reportMenu)
+            m_events->guarded(
+                [this] { m_reportMenu->openChosen(*m_logPicker, text(Control::txtCaminho)); });
     });
 
     auto* menu_sobre = new QAction(QString::fromUtf8(kMenuSobre), this);

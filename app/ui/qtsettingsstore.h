@@ -1,7 +1,7 @@
 // The settings store of the Qt program: QSettings in one file per user (INI
 // syntax, ~/.config/Quorvane/<name>.conf), organisation "Quorvane", application
-// = the executable's base name, group "Params". No fallbacks to system-wide
-// files, so what the program reads is what it wrote.
+// = the executable's base name, group "Params" (or the report menu's own). No
+// fallbacks to system-wide files, so what the program reads is what it wrote.
 #pragma once
 
 #include "core/settingsstore.h"
@@ -16,9 +16,11 @@ inline constexpr const char* kOrganization = "Quorvane";
 
 class QtSettingsStore : public SettingsStore {
 public:
-    explicit QtSettingsStore(const std::string& applicationName);
+    explicit QtSettingsStore(const std::string& applicationName,
+                             const std::string& group = settingskey::kGroup);
     // A store in an explicit file (tests).
-    static std::unique_ptr<QtSettingsStore> atFile(const std::string& path);
+    static std::unique_ptr<QtSettingsStore> atFile(const std::string& path,
+                                                   const std::string& group = settingskey::kGroup);
     ~QtSettingsStore() override;
 
     std::optional<std::string> value(const std::string& key) const override;

@@ -9,6 +9,8 @@ namespace winui {
 
 inline constexpr const wchar_t* kFrmMainClass = L"LogQvrFrmMain";
 inline constexpr int kMenuSobreId = 900;
+inline constexpr int kMenuUltimoLogId = 910;
+inline constexpr int kMenuArquivoId = 911;
 inline constexpr int kTimer1Id = 1;
 
 // Every control the handlers know; the captions and lines that nothing

@@ -1,6 +1,7 @@
 #include "winui/frmmain.h"
 
 #include "core/formlayout.h"
+#include "form/reportmenu.h"
 #include "win32/widetext.h"
 #include "winui/controlids.h"
 #include "winui/frmabout.h"
@@ -63,6 +64,13 @@ bool FrmMain::create(int showCommand)
         return false;
     RECT frame{0, 0, kFrmMainClientWidth, kFrmMainClientHeight};
     const HMENU menu = CreateMenu();
+    const HMENU relatorio = CreatePopupMenu();
+    AppendMenuW(relatorio, MF_STRING, kMenuUltimoLogId, win32::widen(kMenuUltimoLog).c_str());
+    AppendMenuW(relatorio, MF_STRING, kMenuArquivoId, win32::widen(kMenuArquivo).c_str());
+    AppendMenuW(menu,
+                MF_POPUP,
+                reinterpret_cast<UINT_PTR>(relatorio),
+                win32::widen(kMenuRelatorio).c_str());
     AppendMenuW(menu, MF_STRING, kMenuSobreId, win32::widen(kMenuSobre).c_str());
     AdjustWindowRectEx(&frame, kStyle, TRUE, kExStyle);
     const int width = frame.right - frame.left;
@@ -165,6 +173,9 @@ LRESULT FrmMain::handle(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_COMMAND:
         command(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
         return 0;
+    case WM_INITMENUPOPUP:
+        enableReportMenu(reinterpret_cast<HMENU>(wParam));
+        return 0;
     case WM_TIMER:
         if (wParam == kTimer1Id)
             event([this] { m_events->Timer1_Timer(); });
@@ -209,6 +220,17 @@ void FrmMain::command(int id, int notification, HWND from)
 {
     if (id == kMenuSobreId && from == nullptr) {
         event([this] { m_events->guarded([this] { menu_sobre_Click(); }); });
+        return;
+    }
+    if (id == kMenuUltimoLogId && from == nullptr && m_reportMenu != nullptr) {
+        event([this] { m_events->guarded([this] { m_reportMenu->openLastLog(); }); });
+        return;
+    }
+    if (id == kMenuArquivoId && from == nullptr && m_reportMenu != nullptr) {
+        event([this] {
+            m_events->guarded(
+                [this] { m_reportMenu->openChosen(*m_logPicker, text(Control::txtCaminho)); });
+        });
         return;
     }
     // Enter outside the two connection fields: the focused button is pressed,
@@ -339,6 +361,22 @@ void FrmMain::close()
     // download stop after its record, then close when the handler returns.
     m_closePending = true;
     m_events->click(Control::cmdCancelar);
+}
+
+void FrmMain::setReportMenu(ReportMenu& menu, LogFilePicker& picker)
+{
+    m_reportMenu = &menu;
+    m_logPicker = &picker;
+}
+
+// The last file may have been written, or removed, since the menu last opened.
+void FrmMain::enableReportMenu(HMENU popup)
+{
+    const bool last = m_reportMenu != nullptr && m_reportMenu->lastLog().has_value();
+    EnableMenuItem(popup, kMenuUltimoLogId, MF_BYCOMMAND | (last ? MF_ENABLED : MF_GRAYED));
+    EnableMenuItem(popup,
+                   kMenuArquivoId,
+                   MF_BYCOMMAND | (m_reportMenu != nullptr ? MF_ENABLED : MF_GRAYED));
 }
 
 void FrmMain::menu_sobre_Click()

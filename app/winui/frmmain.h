@@ -18,6 +18,8 @@
 #include <string>
 
 class FolderPicker;
+class LogFilePicker;
+class ReportMenu;
 
 namespace winui {
 
@@ -34,6 +36,10 @@ public:
     bool create(int showCommand);
     // The message loop, until the window is gone; the exit code.
     int run();
+
+    // "Relatório" acts through `menu`, which the downloads' services tell of
+    // each file they write; without it the menu's entries stay disabled.
+    void setReportMenu(ReportMenu& menu, LogFilePicker& picker);
 
     HWND hwnd() const { return m_hwnd; }
     HWND control(Control c) const;
@@ -69,8 +75,11 @@ private:
     void event(const std::function<void()>& handler);
     void close();
     void menu_sobre_Click();
+    void enableReportMenu(HMENU popup);
 
     ControllerServices m_services;
+    ReportMenu* m_reportMenu = nullptr;
+    LogFilePicker* m_logPicker = nullptr;
     FolderPicker& m_folders;
     std::unique_ptr<FormEvents> m_events;
     Fonts m_fonts;

@@ -4,9 +4,11 @@
 #include "connection/dynamickestrune.h"
 #include "core/clock.h"
 #include "core/settingsstore.h"
+#include "form/reportmenu.h"
 #include "winui/frmmain.h"
 #include "winui/programplace.h"
 #include "winui/registrysettingsstore.h"
+#include "winui/reportshell.h"
 #include "winui/shellfolderpicker.h"
 #include "winui/win32prompts.h"
 
@@ -25,8 +27,12 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand)
 
     const winui::ProgramPlace place = winui::programPlace();
     winui::RegistrySettingsStore store(place.settingsName);
+    winui::RegistrySettingsStore reportStore(place.settingsName, reportkey::kGroup);
     winui::Win32Prompts prompts;
     winui::ShellFolderPicker folders;
+    winui::OpenLogPicker logPicker;
+    winui::ShellReportBrowser browser;
+    ReportMenu reportMenu(reportStore, prompts, browser, place.userFolder);
     SystemClock clock;
 
     int exitCode = 1;
@@ -37,11 +43,16 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand)
                                                  clock,
                                                  place.folder,
                                                  [](int ms) { Sleep(static_cast<DWORD>(ms)); },
-                                                 place.firstRunCaminho},
+                                                 place.firstRunCaminho,
+                                                 [&reportMenu](const std::string& path) {
+                                                     reportMenu.fileWritten(path);
+                                                 }},
                               folders);
+        window.setReportMenu(reportMenu, logPicker);
         if (window.create(showCommand)) {
             prompts.setOwner(window.hwnd());
             folders.setOwner(window.hwnd());
+            logPicker.setOwner(window.hwnd());
             exitCode = window.run();
         }
     }

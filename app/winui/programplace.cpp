@@ -6,6 +6,8 @@
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
+#include <shlobj.h>
+
 namespace winui {
 
 namespace {
@@ -40,6 +42,11 @@ ProgramPlace programPlace()
     place.folder = win32::narrow(folder);
     place.settingsName = win32::narrow(base);
     place.firstRunCaminho = place.folder + kPathSeparator;
+    wchar_t local[MAX_PATH] = {};
+    if (SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, local)))
+        place.userFolder = win32::narrow(local) + "\\Quorvane\\" + place.settingsName;
+    else
+        place.userFolder = place.folder;
     return place;
 }
 

@@ -13,6 +13,9 @@ struct ProgramPlace {
     // so a renamed copy keeps settings of its own.
     std::string settingsName;
     std::string firstRunCaminho; // the folder and "\"
+    // The user's own folder, %LOCALAPPDATA%\Quorvane\<settingsName>: the
+    // reports of logs in folders the user may not write.
+    std::string userFolder;
 };
 
 ProgramPlace programPlace();

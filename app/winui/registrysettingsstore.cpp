@@ -45,9 +45,10 @@ template <class Number> std::optional<std::string> decimalOf(const std::vector<B
 
 } // namespace
 
-RegistrySettingsStore::RegistrySettingsStore(const std::string& applicationName)
+RegistrySettingsStore::RegistrySettingsStore(const std::string& applicationName,
+                                             const std::string& group)
     : m_keyPath(L"Software\\VB and VBA Program Settings\\" + win32::widen(applicationName) + L"\\" +
-                win32::widen(settingskey::kGroup))
+                win32::widen(group))
 {
 }
 

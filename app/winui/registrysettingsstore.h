@@ -15,8 +15,10 @@ namespace winui {
 
 class RegistrySettingsStore : public SettingsStore {
 public:
-    // applicationName: the executable's base name (UTF-8).
-    explicit RegistrySettingsStore(const std::string& applicationName);
+    // applicationName: the executable's base name (UTF-8); group: "Params",
+    // or the report menu's own.
+    explicit RegistrySettingsStore(const std::string& applicationName,
+                                   const std::string& group = settingskey::kGroup);
 
     std::optional<std::string> value(const std::string& key) const override;
     // A value that cannot be written is lost, as a settings store has no one

@@ -16,6 +16,8 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
@@ -175,6 +177,19 @@ private slots:
         auto* sobre = m_window->findChild<QAction*>("menu_sobre");
         QVERIFY(sobre);
         QCOMPARE(sobre->text(), QStringLiteral("Sobre"));
+        // "Relatório" stands just before "Sobre"; with no report menu given
+        // its entries cannot act and show disabled.
+        const QList<QAction*> menus = m_window->menuBar()->actions();
+        QVERIFY(menus.size() >= 2);
+        QCOMPARE(menus[menus.size() - 2]->text(), QStringLiteral("Relatório"));
+        QCOMPARE(menus.last(), sobre);
+        QMenu* relatorio = menus[menus.size() - 2]->menu();
+        emit relatorio->aboutToShow();
+        QCOMPARE(relatorio->actions().size(), 2);
+        QCOMPARE(relatorio->actions()[0]->text(), QStringLiteral("Abrir relatório do último LOG"));
+        QCOMPARE(relatorio->actions()[1]->text(),
+                 QStringLiteral("Abrir relatório de um arquivo..."));
+        QVERIFY(!relatorio->actions()[0]->isEnabled());
         QCOMPARE(m_window->timer1().interval(), 500);
         QVERIFY(m_window->timer1().isActive());
         auto* combo = find<QComboBox>("cboBaudRate");

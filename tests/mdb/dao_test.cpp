@@ -77,6 +77,8 @@ TEST_F(Template, OpenFailuresCarryJetNumbers)
 {
     EXPECT_EQ(errorNumber([&] { open(m_dir.file("missing.mdb")); }), 3024);
     EXPECT_EQ(errorNumber([&] { open(m_dir.path()); }), 3024);
+    EXPECT_EQ(errorNumber([&] { dbEngine().OpenDatabase(m_dir.path(), false, true, ";PWD="); }),
+              3024);
     EXPECT_EQ(errorNumber([&] { dbEngine().OpenDatabase(m_data, false, false, ";PWD=secret"); }),
               3031);
 
@@ -217,6 +219,35 @@ TEST_F(Template, ReadOnlyAndExclusiveOpens)
     EXPECT_EQ(errorNumber([&] { open(m_reset); }), 3051);
     exclusive->Close();
     EXPECT_EQ(errorNumber([&] { open(m_reset); }), 0);
+}
+
+TEST_F(Template, ReadersWalkTheLiveRowsInOrderBesideASharedWriter)
+{
+    auto writer = open(m_reset);
+    auto rs = writer->OpenRecordset("LOG");
+    for (int n : {1, 2, 3})
+        addResetRow(*rs, n);
+    rs->MoveFirst();
+    rs->MoveNext();
+    rs->Delete();
+
+    auto reader = dbEngine().OpenDatabase(m_reset, false, true, ";PWD=");
+    auto walk = reader->OpenRecordset("LOG");
+    EXPECT_EQ(walk->RecordCount(), 2);
+    ASSERT_EQ(walk->FieldCount(), 27);
+    EXPECT_EQ(walk->Fields(0).Name(), "Data");
+    EXPECT_EQ(walk->Fields(0).Type(), 10);            // dbText
+    EXPECT_EQ(walk->Fields(4).Type(), 4);             // dbLong
+    EXPECT_EQ(walk->Fields(26).Name(), "CRC_Valido"); // dbInteger
+    EXPECT_EQ(walk->Fields(26).Type(), 3);
+    EXPECT_EQ(errorNumber([&] { walk->Fields(27); }), 3265);
+    std::vector<int32_t> versions;
+    for (; !walk->Eof(); walk->MoveNext()) {
+        versions.push_back(std::get<int32_t>(walk->Fields("Versao Firmware").value()));
+        EXPECT_EQ(std::get<std::string>(walk->Fields(19).value()), "0x0001 | 2A3C");
+    }
+    EXPECT_EQ(versions, (std::vector<int32_t>{1, 3}));
+    EXPECT_EQ(errorNumber([&] { walk->MoveNext(); }), 3021);
 }
 
 // The three rows Jackcess inserted into its model of our data template, as

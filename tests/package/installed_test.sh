@@ -100,13 +100,15 @@ dpkg-deb -x "$program_deb" "$tree"
 dpkg-deb -x "$sim_deb" "$tree"
 
 echo "-- layout"
-for file in usr/bin/LOG_QVR usr/bin/qvr-sim usr/lib/logqvr/libkestrune.so \
+for file in usr/bin/LOG_QVR usr/bin/logqvr-report usr/bin/qvr-sim usr/lib/logqvr/libkestrune.so \
     usr/share/logqvr/LOG_QVR.mdb usr/share/logqvr/LOG_RESET_QVR.mdb \
     usr/share/applications/logqvr.desktop usr/share/icons/hicolor/scalable/apps/logqvr.svg; do
     [ -f "$tree/$file" ] || fail "$file is not in the packages"
 done
-[ "$(ls "$tree/usr/bin")" = "$(printf 'LOG_QVR\nqvr-sim')" ] ||
-    fail "usr/bin holds more than the two programs: $(ls "$tree/usr/bin")"
+[ "$(ls "$tree/usr/bin")" = "$(printf 'LOG_QVR\nlogqvr-report\nqvr-sim')" ] ||
+    fail "usr/bin holds more than the three programs: $(ls "$tree/usr/bin")"
+"$tree/usr/bin/logqvr-report" "$tree/usr/share/logqvr/LOG_QVR.mdb" -o "$work/template.html" >/dev/null ||
+    fail "the installed logqvr-report does not report on the installed template"
 [ "$(dpkg-deb -c "$sim_deb" | grep -c -v '/$')" = 1 ] || fail "logqvr-sim holds more than qvr-sim"
 grep -q "^Comment=.*equipamentos" "$tree/usr/share/applications/logqvr.desktop" ||
     fail "the desktop entry has no Portuguese comment"
@@ -122,7 +124,8 @@ done
 [[ "$depends" != *-dev* ]] || fail "logqvr depends on a development package: $depends"
 
 echo "-- links"
-missing=$(ldd "$tree/usr/bin/LOG_QVR" "$tree/usr/lib/logqvr/libkestrune.so" "$tree/usr/bin/qvr-sim" |
+missing=$(ldd "$tree/usr/bin/LOG_QVR" "$tree/usr/lib/logqvr/libkestrune.so" "$tree/usr/bin/qvr-sim" \
+    "$tree/usr/bin/logqvr-report" |
     grep "not found" || true)
 [ -z "$missing" ] || fail "unresolved libraries: $missing"
 if ldd "$tree/usr/bin/LOG_QVR" | grep -q kestrune; then

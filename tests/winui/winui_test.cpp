@@ -204,8 +204,19 @@ TEST_F(WinWindow, TitleSizeMenuAndTimer)
     EXPECT_EQ(style & (WS_MAXIMIZEBOX | WS_THICKFRAME), 0);
     EXPECT_NE(style & WS_MINIMIZEBOX, 0);
     wchar_t entry[32] = {};
-    GetMenuStringW(GetMenu(m_window->hwnd()), kMenuSobreId, entry, 32, MF_BYCOMMAND);
+    const HMENU bar = GetMenu(m_window->hwnd());
+    GetMenuStringW(bar, kMenuSobreId, entry, 32, MF_BYCOMMAND);
     EXPECT_EQ(win32::narrow(entry), "Sobre");
+    // "Relatório" just before "Sobre", its two entries by their identifiers.
+    const int count = GetMenuItemCount(bar);
+    ASSERT_GE(count, 2);
+    GetMenuStringW(bar, count - 2, entry, 32, MF_BYPOSITION);
+    EXPECT_EQ(win32::narrow(entry), "Relatório");
+    wchar_t sub[64] = {};
+    GetMenuStringW(bar, kMenuUltimoLogId, sub, 64, MF_BYCOMMAND);
+    EXPECT_EQ(win32::narrow(sub), "Abrir relatório do último LOG");
+    GetMenuStringW(bar, kMenuArquivoId, sub, 64, MF_BYCOMMAND);
+    EXPECT_EQ(win32::narrow(sub), "Abrir relatório de um arquivo...");
     EXPECT_TRUE(m_window->isEnabled(Control::Timer1));
     pump(700);
     EXPECT_EQ(textOf(item(Control::lblStatus)), "Desconectado.");
