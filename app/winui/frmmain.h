@@ -12,9 +12,9 @@
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
-#include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 class FolderPicker;
@@ -63,10 +63,9 @@ private:
     LRESULT fieldMessage(Control field, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     void buildControls();
     void command(int id, int notification, HWND from);
+    std::optional<Control> controlOf(HWND hwnd) const;
     LRESULT colour(HDC dc, HWND from, bool edit);
-    // Runs an event's handler; a close asked for meanwhile waits for the
-    // outermost one to return.
-    void event(const std::function<void()>& handler);
+    // Now, or once the handler running below has returned.
     void close();
     void menu_sobre_Click();
 
@@ -78,8 +77,6 @@ private:
     std::map<Control, HWND> m_controls;
     std::map<HWND, TextColour> m_colours;
     bool m_timerRunning = false;
-    int m_eventDepth = 0;
-    bool m_closePending = false;
     bool m_quitWithWindow = false;
     HWND m_lastFocus = nullptr;
 };
