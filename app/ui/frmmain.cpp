@@ -146,7 +146,7 @@ void FrmMain::fillPortsMenu()
     const std::vector<PortEntry> entries =
         listPorts(scanSerialDevices(sysfsRoot()), libraryMapping(m_services.lib));
     if (entries.empty())
-        m_menuPortas->addAction("Nenhuma porta serial encontrada.")->setEnabled(false);
+        m_menuPortas->addAction(QString::fromUtf8(kNoPortsEntry))->setEnabled(false);
     for (const PortEntry& entry : entries) {
         QAction* action = m_menuPortas->addAction(QString::fromStdString(describePort(entry)));
         // While connected or downloading the list only informs.

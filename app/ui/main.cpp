@@ -31,11 +31,10 @@ int main(int argc, char* argv[])
         programFolder,
         QStandardPaths::writableLocation(QStandardPaths::AppDataLocation).toStdString());
     // An installed program's folder is /usr/bin: no place for the user's files.
-    const std::string firstRunCaminho =
-        (templates.besideProgram
-             ? programFolder
-             : QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation).toStdString()) +
-        "/";
+    const std::string firstRunCaminho = logexport::firstRunCaminho(
+        templates,
+        programFolder,
+        QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation).toStdString());
 
     FrmMain window(
         ControllerServices{

@@ -1,5 +1,6 @@
 #include "winui/frmmain.h"
 
+#include "connection/comports.h"
 #include "core/formlayout.h"
 #include "win32/widetext.h"
 #include "winui/controlids.h"
@@ -66,6 +67,11 @@ bool FrmMain::create(int showCommand)
         return false;
     RECT frame{0, 0, kFrmMainClientWidth, kFrmMainClientHeight};
     const HMENU menu = CreateMenu();
+    m_menuPortas = CreatePopupMenu();
+    AppendMenuW(menu,
+                MF_POPUP,
+                reinterpret_cast<UINT_PTR>(m_menuPortas),
+                win32::widen(kMenuPortas).c_str());
     AppendMenuW(menu, MF_STRING, kMenuSobreId, win32::widen(kMenuSobre).c_str());
     AdjustWindowRectEx(&frame, kStyle, TRUE, kExStyle);
     const int width = frame.right - frame.left;
@@ -168,6 +174,10 @@ LRESULT FrmMain::handle(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_COMMAND:
         command(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
         return 0;
+    case WM_INITMENUPOPUP:
+        if (reinterpret_cast<HMENU>(wParam) == m_menuPortas)
+            m_events->guarded([this] { fillPortsMenu(); });
+        return 0;
     case WM_TIMER:
         if (wParam == kTimer1Id)
             m_events->Timer1_Timer();
@@ -212,6 +222,12 @@ void FrmMain::command(int id, int notification, HWND from)
 {
     if (id == kMenuSobreId && from == nullptr) {
         m_events->guarded([this] { menu_sobre_Click(); });
+        return;
+    }
+    if (id >= kFirstPortEntryId && id <= kLastPortEntryId && from == nullptr) {
+        const auto index = static_cast<std::size_t>(id - kFirstPortEntryId);
+        if (index < m_ports.size() && m_ports[index].port)
+            m_events->portChosen(*m_ports[index].port);
         return;
     }
     // Enter outside the two connection fields, which the dialog manager
@@ -335,6 +351,26 @@ void FrmMain::close()
 {
     if (m_events->requestClose())
         DestroyWindow(m_hwnd);
+}
+
+void FrmMain::fillPortsMenu()
+{
+    while (GetMenuItemCount(m_menuPortas) > 0)
+        DeleteMenu(m_menuPortas, 0, MF_BYPOSITION);
+    m_ports = listComPorts();
+    if (m_ports.size() > static_cast<std::size_t>(kLastPortEntryId - kFirstPortEntryId + 1))
+        m_ports.resize(static_cast<std::size_t>(kLastPortEntryId - kFirstPortEntryId + 1));
+    if (m_ports.empty())
+        AppendMenuW(m_menuPortas, MF_STRING | MF_GRAYED, 0, win32::widen(kNoPortsEntry).c_str());
+    const bool open = m_events->portChoiceOpen();
+    for (std::size_t i = 0; i < m_ports.size(); ++i) {
+        // While connected or downloading the list only informs.
+        const UINT state = m_ports[i].port && open ? MF_ENABLED : MF_GRAYED;
+        AppendMenuW(m_menuPortas,
+                    MF_STRING | state,
+                    static_cast<UINT_PTR>(kFirstPortEntryId + static_cast<int>(i)),
+                    win32::widen(describeComPort(m_ports[i])).c_str());
+    }
 }
 
 void FrmMain::menu_sobre_Click()

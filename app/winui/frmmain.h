@@ -4,6 +4,7 @@
 // so Tab, Shift+Tab, Enter on a button and Esc behave as in any dialog.
 #pragma once
 
+#include "connection/serialports.h"
 #include "core/controllercontext.h"
 #include "core/formview.h"
 #include "form/formevents.h"
@@ -16,6 +17,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 class FolderPicker;
 
@@ -68,6 +70,8 @@ private:
     // Now, or once the handler running below has returned.
     void close();
     void menu_sobre_Click();
+    // "Portas": the COM ports present, read afresh each time it opens.
+    void fillPortsMenu();
 
     ControllerServices m_services;
     FolderPicker& m_folders;
@@ -79,6 +83,8 @@ private:
     bool m_timerRunning = false;
     bool m_quitWithWindow = false;
     HWND m_lastFocus = nullptr;
+    HMENU m_menuPortas = nullptr;
+    std::vector<PortEntry> m_ports; // as the menu lists them
 };
 
 } // namespace winui

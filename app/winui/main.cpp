@@ -1,9 +1,12 @@
 // LOG_QVR.exe: the program starts with its main window and nothing else.
-// kestrune.dll and the two templates lie beside it; the settings live in the
+// kestrune.dll and the two templates lie beside it, filled there when the
+// folder may be written, else copied for each user; the settings live in the
 // registry under the executable's own base name.
 #include "connection/dynamickestrune.h"
 #include "core/clock.h"
+#include "core/prompts.h"
 #include "core/settingsstore.h"
+#include "logexport/templatefolder.h"
 #include "winui/frmmain.h"
 #include "winui/programplace.h"
 #include "winui/registrysettingsstore.h"
@@ -24,6 +27,12 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand)
     InitCommonControlsEx(&controls);
 
     const winui::ProgramPlace place = winui::programPlace();
+    // Unzipped under C:\Program Files, or any folder the user may not write,
+    // the program fills copies of its templates in the user's own folder.
+    const logexport::TemplatePlace templates =
+        logexport::placeTemplates(place.folder, winui::userTemplateFolder());
+    const std::string firstRunCaminho =
+        logexport::firstRunCaminho(templates, place.folder, winui::documentsFolder());
     winui::RegistrySettingsStore store(place.settingsName);
     winui::Win32Prompts prompts;
     winui::ShellFolderPicker folders;
@@ -35,13 +44,15 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand)
                                                  prompts,
                                                  store,
                                                  clock,
-                                                 place.folder,
+                                                 templates.folder,
                                                  [](int ms) { Sleep(static_cast<DWORD>(ms)); },
-                                                 place.firstRunCaminho},
+                                                 firstRunCaminho},
                               folders);
         if (window.create(showCommand)) {
             prompts.setOwner(window.hwnd());
             folders.setOwner(window.hwnd());
+            for (const std::string& warning : templates.warnings)
+                prompts.show(warning, PromptIcon::Warning, kAppTitle);
             exitCode = window.run();
         }
     }
