@@ -75,12 +75,12 @@ void DownloadProgress::begin(int total)
     m_percentShown = -1;
     m_remaining = RemainingTime(total);
     m_estimateShownAt.reset();
+    showPercent();
     // An Esc or a click on "Cancelar" made while the download opened its
     // template or read its pointer waits in the window's queue; it meets the
     // button still off here, so it cannot stop a walk that had not begun.
     m_view.processEvents();
     m_start = steadySeconds();
-    showPercent();
     if (m_values.cancelRequested) {
         m_estimateShown = kCancellingText;
         m_view.setText(Control::lblRestante, m_estimateShown);

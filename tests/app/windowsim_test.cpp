@@ -255,9 +255,10 @@ private slots:
         m_prompts.questions.clear();
         m_window->setChecked(Control::optInteira, true);
         auto* bar = m_window->findChild<QProgressBar*>("prgProgresso");
+        auto* cancelar = m_window->findChild<QPushButton*>("cmdCancelar");
         QTimer closer;
         connect(&closer, &QTimer::timeout, this, [&] {
-            if (bar->value() >= 1 && m_window->isVisible())
+            if (cancelar->isEnabled() && bar->value() >= 1 && m_window->isVisible())
                 m_window->close();
         });
         closer.start(10);
