@@ -1,5 +1,6 @@
 #include "connection/pollcontroller.h"
 
+#include "connection/portlink.h"
 #include "connection/registers.h"
 #include "connection/retry.h"
 #include "connection/textnumber.h"
@@ -13,12 +14,6 @@ namespace {
 
 // v1.23 is the oldest firmware whose log layout the program reads.
 constexpr int32_t kMinimumFirmware = 123;
-
-constexpr Control kPortControls[] = {Control::txtTimeout,
-                                     Control::txtRetry,
-                                     Control::cboBaudRate,
-                                     Control::txtCOM,
-                                     Control::txtEnd};
 
 std::string zeroFilled(int64_t magnitude, std::size_t width)
 {
@@ -52,13 +47,15 @@ void PollController::Timer1_Timer()
 {
     if (m_ctx.values.PortaAberta) {
         showConnected();
-        for (Control c : kPortControls)
-            m_ctx.view.setEnabled(c, false);
+        switchPortFields(m_ctx.view, false);
         refreshLogPointer();
     } else {
         m_ctx.view.setText(Control::lblStatus, "Desconectado.");
-        for (Control c : kPortControls)
-            m_ctx.view.setEnabled(c, true);
+        // A tick in a download's yield leaves them to the download, which
+        // gives them back at its end.
+        if (m_ctx.values.downloadRunning)
+            return;
+        switchPortFields(m_ctx.view, true);
         m_ctx.view.setEnabled(Control::cmdOK, true);
     }
 }

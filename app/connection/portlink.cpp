@@ -69,6 +69,16 @@ bool openLink(const ControllerContext& ctx, const LinkSettings& settings)
     return true;
 }
 
+void switchPortFields(FormView& view, bool enabled)
+{
+    for (Control c : {Control::txtTimeout,
+                      Control::txtRetry,
+                      Control::cboBaudRate,
+                      Control::txtCOM,
+                      Control::txtEnd})
+        view.setEnabled(c, enabled);
+}
+
 void dropLink(KestruneApi& lib, FormValues& values)
 {
     values.PortaAberta = false;

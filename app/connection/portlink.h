@@ -32,6 +32,10 @@ LinkSettings linkSettingsFrom(const FormView& view);
 // True when the link is up.
 bool openLink(const ControllerContext& ctx, const LinkSettings& settings);
 
+// The port fields on or off, in the order the poll switches them: the poll
+// keeps them off while the link is open, and a download while it runs.
+void switchPortFields(FormView& view, bool enabled);
+
 // close_comm and PortaAberta false. The flag is cleared first, so it is clear
 // even when close_comm cannot be bound (BindError passes on).
 void dropLink(KestruneApi& lib, FormValues& values);

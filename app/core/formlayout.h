@@ -65,6 +65,9 @@ inline constexpr int kFrmMainClientHeight = 555;
 inline constexpr int kTimer1IntervalMs = 500;
 inline constexpr int kTwipsPerPixel = 15;
 inline constexpr const char* kMenuSobre = "Sobre";
+// Before "Sobre": the serial ports present, read afresh each time it opens.
+inline constexpr const char* kMenuPortas = "Portas";
+inline constexpr const char* kNoPortsEntry = "Nenhuma porta serial encontrada.";
 
 // The six entries of cboBaudRate, each with its five leading blanks.
 extern const char* const kBaudRateEntries[6];

@@ -17,9 +17,13 @@ struct FormValues {
     int16_t log_inicial = 0;
     int16_t log_final = 0;
     int16_t qtd_log_rst = 0;
-    // "Cancelar" was pressed during the running download; each download
-    // clears it when it starts and looks at it between records.
+    // "Cancelar" was pressed, or the window asked to close, during the
+    // running download; each download clears it when its walk starts and
+    // looks at it between records.
     bool cancelRequested = false;
+    // A download runs, from when it switches the buttons off until it
+    // switches them on again.
+    bool downloadRunning = false;
 
     int32_t ponteiro() const { return PonteiroLOG.value_or(0); }
 };

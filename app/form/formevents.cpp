@@ -4,6 +4,7 @@
 #include "connection/formlifecycle.h"
 #include "connection/pollcontroller.h"
 #include "core/errors.h"
+#include "core/formlayout.h"
 #include "core/formview.h"
 #include "core/prompts.h"
 #include "form/folderchoice.h"
@@ -18,8 +19,11 @@ constexpr char16_t kEnter = 13;
 constexpr char16_t kBackspace = 8;
 } // namespace
 
-FormEvents::FormEvents(ControllerServices services, FormView& view, FolderPicker& folders)
-    : m_services(std::move(services)), m_view(view)
+FormEvents::FormEvents(ControllerServices services,
+                       FormView& view,
+                       FolderPicker& folders,
+                       std::function<void()> closeWindow)
+    : m_services(std::move(services)), m_view(view), m_closeWindow(std::move(closeWindow))
 {
     const ControllerContext ctx{m_services, m_view, m_values};
     m_lifecycle = std::make_unique<FormLifecycle>(ctx);
@@ -86,6 +90,14 @@ bool FormEvents::keyPress(Control field, char16_t code)
     return !(digit || code == kBackspace);
 }
 
+void FormEvents::enter(Control focused)
+{
+    // One look at the focus, one press: the handler may move the focus to
+    // another button (by switching its own off) or close the window.
+    if (frmMainControl(focused).kind == ControlKind::Button)
+        click(focused);
+}
+
 void FormEvents::textChanged(Control field)
 {
     if (field == Control::txtDe || field == Control::txtAte)
@@ -94,13 +106,42 @@ void FormEvents::textChanged(Control field)
         m_view.setChecked(Control::optUltimos, true);
 }
 
+bool FormEvents::requestClose()
+{
+    if (m_depth == 0)
+        return true;
+    // Unloading now would close the port under a walk that goes on, and its
+    // boxes would come up for a window that is gone.
+    m_closePending = true;
+    guarded([this] { m_cancel->windowClosing(); });
+    return false;
+}
+
+bool FormEvents::portChoiceOpen() const
+{
+    return m_view.isEnabled(Control::txtCOM) && !m_values.PortaAberta && !m_values.downloadRunning;
+}
+
+void FormEvents::portChosen(int32_t port)
+{
+    if (portChoiceOpen())
+        m_view.setText(Control::txtCOM, std::to_string(port));
+}
+
 void FormEvents::guarded(const std::function<void()>& handler)
 {
+    ++m_depth;
     try {
         handler();
     } catch (const std::exception& error) {
         reportError(m_services.prompts, error);
     } catch (...) {
         m_services.prompts.show("Erro inesperado.", PromptIcon::Warning, kAppTitle);
+    }
+    --m_depth;
+    if (m_depth == 0 && m_closePending) {
+        m_closePending = false;
+        if (m_closeWindow)
+            m_closeWindow();
     }
 }

@@ -1,13 +1,15 @@
 // frmMain's events as both windows route them: the handler object of every
-// control, the input rules of the text boxes, and the error report that
-// stands behind every handler. A window turns its own events (a Qt signal, a
-// WM_COMMAND) into these calls and does nothing else with them.
+// control, the input rules of the text boxes and of Enter, the closing of the
+// window while a handler runs, the "Portas" menu's entries, and the error
+// report that stands behind every handler. A window turns its own events (a
+// Qt signal, a WM_COMMAND) into these calls and does nothing else with them.
 #pragma once
 
 #include "core/controllercontext.h"
 #include "core/formvalues.h"
 #include "core/formview.h"
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 
@@ -22,8 +24,13 @@ class FolderChoice;
 
 class FormEvents {
 public:
-    // `view` is the window; `folders` serves "Procurar...".
-    FormEvents(ControllerServices services, FormView& view, FolderPicker& folders);
+    // `view` is the window; `folders` serves "Procurar..."; `closeWindow`
+    // closes it for good, once a close asked for while a handler ran may
+    // happen (see requestClose).
+    FormEvents(ControllerServices services,
+               FormView& view,
+               FolderPicker& folders,
+               std::function<void()> closeWindow = {});
     ~FormEvents();
     FormEvents(const FormEvents&) = delete;
     FormEvents& operator=(const FormEvents&) = delete;
@@ -43,9 +50,24 @@ public:
     // first. True when the field must not receive it: in txtCOM, all but the
     // digits and Backspace.
     bool keyPress(Control field, char16_t code);
+    // Enter, with the focus on `focused` and no text box taking it: a focused
+    // button is pressed, once, whatever its handler does meanwhile to the
+    // focus or to the window; anything else ignores it.
+    void enter(Control focused);
     // The text of `field` changed, typed or written by the program: editing
     // a number of the range choice selects its option.
     void textChanged(Control field);
+    // The window's close box (or Alt+F4, or the system menu). True when the
+    // window may unload now. While a handler runs below (a download yielding,
+    // a box open) it may not: a running download is asked to stop after the
+    // record in flight, offers to keep what it read, and once the outermost
+    // handler has returned, closeWindow is called.
+    bool requestClose();
+    // Whether the entries of "Portas" may be chosen: only while the port field
+    // may be edited, so never while connected or while a download runs.
+    bool portChoiceOpen() const;
+    // An entry of "Portas" chosen: its number into "Porta COM".
+    void portChosen(int32_t port);
     // Runs a handler of the window's own (the About box, say) with the same
     // report of what it throws.
     void guarded(const std::function<void()>& handler);
@@ -54,7 +76,11 @@ private:
     ControllerServices m_services;
     FormView& m_view;
     FormValues m_values;
+    std::function<void()> m_closeWindow;
     bool m_unloaded = false;
+    // Handlers running, nested through the downloads' yields and modal boxes.
+    int m_depth = 0;
+    bool m_closePending = false;
     std::unique_ptr<FormLifecycle> m_lifecycle;
     std::unique_ptr<ConnectController> m_connect;
     std::unique_ptr<PollController> m_poll;

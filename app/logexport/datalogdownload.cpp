@@ -9,6 +9,7 @@
 #include "logexport/datalogrecord.h"
 #include "logexport/datalogwalk.h"
 #include "logexport/devicelink.h"
+#include "logexport/downloadlock.h"
 #include "logexport/downloadprogress.h"
 #include "logexport/exportdatabase.h"
 #include "logexport/partialsave.h"
@@ -104,6 +105,7 @@ void DataLogDownload::cmdGerar_Click()
         return;
     }
     ExportDatabase db(m_engine ? *m_engine : mdb::dbEngine());
+    DownloadLock lock(view, v);
     DownloadProgress progress(view, v);
     try {
         db.open(m_templatePath);
@@ -112,6 +114,7 @@ void DataLogDownload::cmdGerar_Click()
         view.setText(Control::lblTexto, "");
         view.setEnabled(Control::cmdGerar, false);
         view.setEnabled(Control::cmdLogReset, false);
+        lock.hold();
 
         if (!chooseRange(view, v, m_ctx.prompts)) {
             db.close();
@@ -123,7 +126,7 @@ void DataLogDownload::cmdGerar_Click()
         const WalkEnd end = walk(db, progress);
         progress.end();
         if (end == WalkEnd::ReadFailed) {
-            readFailure(db, progress.recordsDone());
+            readFailure(db, lock, progress.recordsDone());
             return;
         }
         if (end == WalkEnd::Cancelled) {
@@ -170,7 +173,7 @@ DataLogDownload::WalkEnd DataLogDownload::walk(ExportDatabase& db, DownloadProgr
     return WalkEnd::Done;
 }
 
-void DataLogDownload::readFailure(ExportDatabase& db, int rows)
+void DataLogDownload::readFailure(ExportDatabase& db, DownloadLock& lock, int rows)
 {
     FormView& view = m_ctx.view;
     const std::string text = "Erro ao ler o LOG. (Download parou no registro " +
@@ -180,6 +183,8 @@ void DataLogDownload::readFailure(ExportDatabase& db, int rows)
     view.setEnabled(Control::cmdGerar, true);
     view.setEnabled(Control::cmdLogReset, true);
     dropLink(m_ctx.lib, m_ctx.values);
+    // The link is closed: the port fields come back at once.
+    lock.release();
     view.setEnabled(Control::Timer1, true);
     db.close();
     offerRest(db, rows);

@@ -5,6 +5,7 @@
 
 #include <string>
 
+class DownloadLock;
 class DownloadProgress;
 
 namespace logexport {
@@ -29,7 +30,7 @@ private:
     // Fetches and stores records from log_inicial up to log_final, looking
     // for a cancel between records.
     WalkEnd walk(logexport::ExportDatabase& db, DownloadProgress& progress);
-    void readFailure(logexport::ExportDatabase& db, int rows);
+    void readFailure(logexport::ExportDatabase& db, DownloadLock& lock, int rows);
     void cancelled(logexport::ExportDatabase& db, int rows);
     // The partial-save question; after a copy, the from-to choice names the
     // records the walk had still to read, so that one click fetches them.

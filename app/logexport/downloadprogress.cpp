@@ -14,6 +14,7 @@ namespace {
 // Longer than any walk can take; keeps the conversion to whole seconds defined.
 constexpr double kLongestEstimateSeconds = 1e9;
 constexpr double kEstimateIntervalSeconds = 1.0;
+constexpr const char* kCancellingText = "Cancelando...";
 
 double steadySeconds()
 {
@@ -73,10 +74,19 @@ void DownloadProgress::begin(int total)
     m_done = 0;
     m_percentShown = -1;
     m_remaining = RemainingTime(total);
-    m_start = steadySeconds();
     m_estimateShownAt.reset();
-    m_estimateShown = remainingText(std::nullopt);
     showPercent();
+    // An Esc or a click on "Cancelar" made while the download opened its
+    // template or read its pointer waits in the window's queue; it meets the
+    // button still off here, so it cannot stop a walk that had not begun.
+    m_view.processEvents();
+    m_start = steadySeconds();
+    if (m_values.cancelRequested) {
+        m_estimateShown = kCancellingText;
+        m_view.setText(Control::lblRestante, m_estimateShown);
+        return;
+    }
+    m_estimateShown = remainingText(std::nullopt);
     m_view.setText(Control::lblRestante, m_estimateShown);
     m_view.setEnabled(Control::cmdCancelar, true);
 }
@@ -146,5 +156,17 @@ void CancelController::cmdCancelar_Click()
         return;
     m_ctx.values.cancelRequested = true;
     m_ctx.view.setEnabled(Control::cmdCancelar, false);
-    m_ctx.view.setText(Control::lblRestante, "Cancelando...");
+    m_ctx.view.setText(Control::lblRestante, kCancellingText);
+}
+
+void CancelController::windowClosing()
+{
+    if (!m_ctx.values.downloadRunning)
+        return;
+    if (m_ctx.view.isEnabled(Control::cmdCancelar)) {
+        cmdCancelar_Click();
+        return;
+    }
+    // Before its row is live (begin() tells it then), or while it winds up.
+    m_ctx.values.cancelRequested = true;
 }

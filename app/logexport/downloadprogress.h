@@ -51,8 +51,9 @@ public:
     DownloadProgress(const DownloadProgress&) = delete;
     DownloadProgress& operator=(const DownloadProgress&) = delete;
 
-    // Clears an earlier cancel request, shows 0 % and "Calculando..." and
-    // turns "Cancelar" on.
+    // Clears an earlier cancel request, handles the window's pending events
+    // with "Cancelar" still off, then shows 0 % and "Calculando..." and turns
+    // "Cancelar" on; or, when the window was closed meanwhile, "Cancelando...".
     void begin(int total);
     void recordDone();
     bool cancelRequested() const;
@@ -82,7 +83,11 @@ private:
 class CancelController {
 public:
     explicit CancelController(ControllerContext context);
+    // Only once the row is live: "Cancelar" is off until then.
     void cmdCancelar_Click();
+    // The window is to close: a running download stops after the record in
+    // flight, even one whose row is not live yet.
+    void windowClosing();
 
 private:
     ControllerContext m_ctx;

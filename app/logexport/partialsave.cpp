@@ -23,8 +23,10 @@ bool offerPartialSave(const ControllerContext& ctx,
                                              kPartialSuffix);
     if (ctx.fileWritten)
         ctx.fileWritten(name);
-    // The technician has to find the file: the whole name, folder included.
-    ctx.prompts.show("Dados gravados com sucesso\n" + name,
+    // Told apart from a whole download's "Dados gravados com sucesso" by more
+    // than the name; and the technician has to find the file: the whole name,
+    // folder included.
+    ctx.prompts.show("Dados parciais gravados (" + std::to_string(rows) + " registros)\n" + name,
                      PromptIcon::Information,
                      what.savedTitle);
     return true;

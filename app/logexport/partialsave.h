@@ -20,8 +20,9 @@ struct PartialExport {
 
 // Asks "Salvar os <rows> registros lidos?" when rows is above 0 (nothing read,
 // nothing to keep). On "Sim" closes the template, copies it under the dated
-// name with "_PARCIAL" before ".mdb" and tells where; on "Não" leaves the
-// template as the download left it. True when the copy was made.
+// name with "_PARCIAL" before ".mdb" and tells "Dados parciais gravados
+// (<rows> registros)" and where; on "Não" leaves the template as the download
+// left it. True when the copy was made.
 bool offerPartialSave(const ControllerContext& ctx,
                       ExportDatabase& db,
                       const PartialExport& what,

@@ -6,6 +6,7 @@
 #include "core/formview.h"
 #include "core/prompts.h"
 #include "logexport/devicelink.h"
+#include "logexport/downloadlock.h"
 #include "logexport/downloadprogress.h"
 #include "logexport/exportdatabase.h"
 #include "logexport/partialsave.h"
@@ -57,6 +58,7 @@ void ResetLogDownload::cmdLogReset_Click()
 {
     FormView& view = m_ctx.view;
     ExportDatabase db(m_engine ? *m_engine : mdb::dbEngine());
+    DownloadLock lock(view, m_ctx.values);
     DownloadProgress progress(view, m_ctx.values);
     // Only a run that switched the buttons off has to switch them on again.
     bool busy = false;
@@ -73,13 +75,14 @@ void ResetLogDownload::cmdLogReset_Click()
         view.setEnabled(Control::cmdGerar, false);
         view.setEnabled(Control::cmdLogReset, false);
         busy = true;
+        lock.hold();
 
         progress.begin(kResetSlots);
         int rows = 0;
         const SlotRead end = walk(link, db, progress, rows);
         progress.end();
         if (end == SlotRead::Failed) {
-            readFailure(db, rows);
+            readFailure(db, lock, rows);
             return;
         }
         if (end == SlotRead::Cancelled) {
@@ -129,15 +132,18 @@ ResetLogDownload::walk(DeviceLink& link, ExportDatabase& db, DownloadProgress& p
     return SlotRead::Read;
 }
 
-void ResetLogDownload::readFailure(ExportDatabase& db, int rows)
+void ResetLogDownload::readFailure(ExportDatabase& db, DownloadLock& lock, int rows)
 {
     FormView& view = m_ctx.view;
     m_ctx.prompts.show("Erro ao ler o LOG", PromptIcon::Warning, kAppTitle);
     view.setText(Control::lblTexto, "Erro");
     enableExportButtons(view);
     dropLink(m_ctx.lib, m_ctx.values);
-    // The rows read so far stay in the template, which is released now.
-    db.closeQuietly();
+    lock.release();
+    // The rows read so far stay in the template, which is released now. A
+    // close that does not reach the disk goes to the error path: a copy of
+    // the file it left would be announced as saved.
+    db.close();
     offerPartialSave(m_ctx, db, {m_templatePath, kResetMarker, "OK"}, rows);
 }
 

@@ -5,6 +5,7 @@
 
 #include <string>
 
+class DownloadLock;
 class DownloadProgress;
 
 namespace logexport {
@@ -42,7 +43,7 @@ private:
                   logexport::ExportDatabase& db,
                   DownloadProgress& progress,
                   int& rows);
-    void readFailure(logexport::ExportDatabase& db, int rows);
+    void readFailure(logexport::ExportDatabase& db, DownloadLock& lock, int rows);
     void cancelled(logexport::ExportDatabase& db, int rows);
 
     ControllerContext m_ctx;

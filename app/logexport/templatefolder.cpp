@@ -1,15 +1,16 @@
 #include "logexport/templatefolder.h"
 
+#include "core/pathseparator.h"
 #include "logexport/datalogrecord.h"
 #include "logexport/exportdatabase.h"
 #include "logexport/resetlogentry.h"
+#include "logexport/writeaccess.h"
 #include "mdb/copy.h"
 #include "mdb/dao.h"
 
 #include <cstring>
 #include <filesystem>
 #include <system_error>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -20,16 +21,17 @@ namespace {
 constexpr const char* kInstalledTemplates = "../share/logqvr";
 constexpr const char* kTemplates[] = {kDataTemplate, kResetTemplate};
 
-// Root may write almost anywhere, so ask the system rather than read the
-// mode bits.
-bool writableFile(const std::string& path)
+// Paths are UTF-8 inside; a Windows user's folder may hold any letter, which
+// the narrow std::filesystem calls would take in the system's code page.
+fs::path pathOf(const std::string& utf8)
 {
-    return ::access(path.c_str(), W_OK) == 0;
+    return fs::path(std::u8string(utf8.begin(), utf8.end()));
 }
 
-bool writableFolder(const std::string& folder)
+std::string textOf(const fs::path& path)
 {
-    return ::access(folder.c_str(), W_OK | X_OK) == 0;
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
 }
 
 // The program's folder serves only when the templates lie there and may be
@@ -37,10 +39,10 @@ bool writableFolder(const std::string& folder)
 // but finds no templates there.
 bool templatesFillableIn(const std::string& folder)
 {
-    if (!writableFolder(folder))
+    if (!mayWriteFolder(folder))
         return false;
     for (const char* name : kTemplates) {
-        if (!writableFile(folder + name))
+        if (!mayWriteFile(folder + name))
             return false;
     }
     return true;
@@ -49,10 +51,10 @@ bool templatesFillableIn(const std::string& folder)
 std::string pristineFolder(const std::string& programFolder)
 {
     const std::string installed =
-        (fs::path(programFolder) / kInstalledTemplates).lexically_normal().string();
+        textOf((pathOf(programFolder) / kInstalledTemplates).lexically_normal());
     std::error_code error;
     for (const char* name : kTemplates) {
-        if (!fs::is_regular_file(installed + name, error))
+        if (!fs::is_regular_file(pathOf(installed + name), error))
             return programFolder;
     }
     return installed;
@@ -87,6 +89,20 @@ copyPristine(const std::string& pristine, const std::string& folder, const char*
     }
 }
 
+// The end of the warning about a damaged copy, after the copy of the
+// original meant to replace it. That copy is checked as the old one was: a
+// damaged original (a broken download of the program, a disk error) gives a
+// damaged copy, which would fail every download of its kind.
+std::string replaced(const std::string& pristine, const std::string& folder, const char* name)
+{
+    if (const auto failed = copyPristine(pristine, folder, name))
+        return "não pôde ser substituído: " + *failed;
+    if (const auto fault = templateFault(folder, name))
+        return "a cópia nova do original também não passou na verificação (" + *fault +
+               "): o original em " + pristine + " está danificado.";
+    return "foi substituído por uma cópia nova do original.";
+}
+
 } // namespace
 
 std::optional<std::string> templateFault(const std::string& folder, const char* name)
@@ -110,7 +126,7 @@ TemplatePlace placeTemplates(const std::string& programFolder, const std::string
 
     TemplatePlace place{userFolder, false, {}};
     std::error_code error;
-    fs::create_directories(userFolder, error);
+    fs::create_directories(pathOf(userFolder), error);
     if (error) {
         place.warnings.push_back("Não foi possível criar a pasta " + userFolder +
                                  " para os modelos: " + error.message());
@@ -118,22 +134,35 @@ TemplatePlace placeTemplates(const std::string& programFolder, const std::string
     }
     const std::string pristine = pristineFolder(programFolder);
     for (const char* name : kTemplates) {
-        if (!fs::exists(userFolder + name, error)) {
+        if (!fs::exists(pathOf(userFolder + name), error)) {
             if (const auto failed = copyPristine(pristine, userFolder, name))
                 place.warnings.push_back("Não foi possível copiar o modelo " + shown(name) +
                                          " de " + pristine + " para " + userFolder + ": " +
                                          *failed);
+            else if (const auto fault = templateFault(userFolder, name))
+                place.warnings.push_back("O modelo " + shown(name) + " copiado de " + pristine +
+                                         " para " + userFolder + " não passou na verificação (" +
+                                         *fault + "): o original está danificado.");
         } else if (const auto fault = templateFault(userFolder, name)) {
             // A damaged copy would fail every download, or take rows into a
             // table that is not ours: never use it silently.
-            const auto failed = copyPristine(pristine, userFolder, name);
             place.warnings.push_back("O modelo " + shown(name) + " em " + userFolder +
                                      " estava danificado (" + *fault + ") e " +
-                                     (failed ? "não pôde ser substituído: " + *failed
-                                             : "foi substituído por uma cópia nova do original."));
+                                     replaced(pristine, userFolder, name));
         }
     }
     return place;
+}
+
+std::string firstRunCaminho(const TemplatePlace& place,
+                            const std::string& programFolder,
+                            const std::string& documents)
+{
+    if (place.besideProgram || documents.empty())
+        return programFolder + kPathSeparator;
+    std::error_code error;
+    fs::create_directory(pathOf(documents), error);
+    return documents + kPathSeparator;
 }
 
 } // namespace logexport

@@ -1,9 +1,10 @@
-// Where the two export templates are filled. A program whose folder it may
-// write (the build tree, a portable copy) fills the templates beside it, as it
-// always has. An installed program cannot write /usr/bin, so each user works
-// on copies of the pristine templates, made in their own data folder when
-// first needed and kept from then on; a copy that fails our own check is
-// replaced, and the user is told.
+// Where the two export templates are filled, on both systems. A program whose
+// folder it may write (the build tree, a portable copy, a zip unpacked into a
+// folder of the user's) fills the templates beside it, as it always has. An
+// installed program cannot write /usr/bin, nor a user C:\Program Files, so
+// each user works on copies of the pristine templates, made in their own data
+// folder when first needed and kept from then on; every copy, new or old, must
+// pass our own check, a damaged one is replaced, and the user is told.
 #pragma once
 
 #include <optional>
@@ -24,8 +25,16 @@ struct TemplatePlace {
 // programFolder: the executable's folder. userFolder: the user's data folder,
 // created when needed. The pristine templates are the installed ones in
 // programFolder/../share/logqvr, else those beside the program. Decided once
-// at start.
+// at start. Paths are UTF-8, without a trailing separator.
 TemplatePlace placeTemplates(const std::string& programFolder, const std::string& userFolder);
+
+// "Caminho" until the user stores one, with the separator: the program's
+// folder when the templates are filled beside it; else the user's documents
+// folder, made when it is missing (only it, not its parents) so that the
+// first download has somewhere to go.
+std::string firstRunCaminho(const TemplatePlace& place,
+                            const std::string& programFolder,
+                            const std::string& documents);
 
 // Our own check of a template file (name: kDataTemplate or kResetTemplate):
 // it opens with our engine and its table "LOG" takes every column its

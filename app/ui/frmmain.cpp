@@ -65,7 +65,7 @@ FrmMain::FrmMain(ControllerServices services, FolderPicker& folders, QWidget* pa
     buildMenu();
     setTabOrder();
 
-    m_events = std::make_unique<FormEvents>(m_services, *this, folders);
+    m_events = std::make_unique<FormEvents>(m_services, *this, folders, [this] { close(); });
     connectEvents();
     applyInputRules();
 
@@ -96,6 +96,8 @@ void FrmMain::connectEvents()
                       Control::cmdCancelar}) {
         auto* button = static_cast<QAbstractButton*>(m_controls.at(c));
         connect(button, &QAbstractButton::clicked, this, [this, c] { m_events->click(c); });
+        // Enter on a focused button presses it, as Space does.
+        button->installEventFilter(this);
     }
     // Esc anywhere in the window; the handler ignores it unless a download runs.
     auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
@@ -125,6 +127,19 @@ void FrmMain::setReportMenu(ReportMenu& menu, LogFilePicker& picker)
     m_logPicker = &picker;
 }
 
+bool FrmMain::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::KeyPress || !isEnter(static_cast<QKeyEvent*>(event)))
+        return QMainWindow::eventFilter(watched, event);
+    for (const auto& [c, w] : m_controls) {
+        if (w == watched) {
+            m_events->enter(c);
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
 void FrmMain::menu_sobre_Click()
 {
     FrmAbout about(m_services.store, this);
@@ -137,20 +152,26 @@ void FrmMain::fillPortsMenu()
     const std::vector<PortEntry> entries =
         listPorts(scanSerialDevices(sysfsRoot()), libraryMapping(m_services.lib));
     if (entries.empty())
-        m_menuPortas->addAction("Nenhuma porta serial encontrada.")->setEnabled(false);
+        m_menuPortas->addAction(QString::fromUtf8(kNoPortsEntry))->setEnabled(false);
     for (const PortEntry& entry : entries) {
         QAction* action = m_menuPortas->addAction(QString::fromStdString(describePort(entry)));
-        // While connected the port field is locked; the list still informs.
-        action->setEnabled(entry.port && m_txtCOM->isEnabled());
+        // While connected or downloading the list only informs.
+        action->setEnabled(entry.port && m_events->portChoiceOpen());
         if (entry.port)
             connect(action, &QAction::triggered, this, [this, port = *entry.port] {
-                setText(Control::txtCOM, std::to_string(port));
+                m_events->portChosen(port);
             });
     }
 }
 
 void FrmMain::closeEvent(QCloseEvent* event)
 {
+    // A download runs (or a box is open) below: the window closes once it
+    // has returned.
+    if (!m_events->requestClose()) {
+        event->ignore();
+        return;
+    }
     m_timer1.stop();
     m_events->Form_Unload();
     QMainWindow::closeEvent(event);

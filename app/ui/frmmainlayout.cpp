@@ -129,7 +129,7 @@ void FrmMain::buildControls()
 void FrmMain::buildMenu()
 {
     menuBar()->setObjectName("menuBar");
-    m_menuPortas = menuBar()->addMenu("Portas");
+    m_menuPortas = menuBar()->addMenu(QString::fromUtf8(kMenuPortas));
     m_menuPortas->setObjectName("menu_portas");
     connect(m_menuPortas, &QMenu::aboutToShow, this, [this] {
         m_events->guarded([this] { fillPortsMenu(); });

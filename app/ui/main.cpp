@@ -41,11 +41,10 @@ int main(int argc, char* argv[])
     QtLogFilePicker logPicker;
     ReportMenu reportMenu(reportStore, prompts, browser, userFolder);
     // An installed program's folder is /usr/bin: no place for the user's files.
-    const std::string firstRunCaminho =
-        (templates.besideProgram
-             ? programFolder
-             : QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation).toStdString()) +
-        "/";
+    const std::string firstRunCaminho = logexport::firstRunCaminho(
+        templates,
+        programFolder,
+        QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation).toStdString());
 
     FrmMain window(ControllerServices{
                        dynamicKestrune(),

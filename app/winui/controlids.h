@@ -11,6 +11,9 @@ inline constexpr const wchar_t* kFrmMainClass = L"LogQvrFrmMain";
 inline constexpr int kMenuSobreId = 900;
 inline constexpr int kMenuUltimoLogId = 910;
 inline constexpr int kMenuArquivoId = 911;
+// The entries of "Portas", in the order listed, from this identifier on.
+inline constexpr int kFirstPortEntryId = 2000;
+inline constexpr int kLastPortEntryId = 2999;
 inline constexpr int kTimer1Id = 1;
 
 // Every control the handlers know; the captions and lines that nothing

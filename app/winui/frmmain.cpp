@@ -1,5 +1,6 @@
 #include "winui/frmmain.h"
 
+#include "connection/comports.h"
 #include "core/formlayout.h"
 #include "form/reportmenu.h"
 #include "win32/widetext.h"
@@ -48,7 +49,10 @@ bool FrmMain::registerClass()
 
 FrmMain::FrmMain(ControllerServices services, FolderPicker& folders)
     : m_services(std::move(services)), m_folders(folders),
-      m_events(std::make_unique<FormEvents>(m_services, *this, m_folders))
+      m_events(std::make_unique<FormEvents>(m_services, *this, m_folders, [this] {
+          if (m_hwnd != nullptr)
+              DestroyWindow(m_hwnd);
+      }))
 {
 }
 
@@ -64,6 +68,11 @@ bool FrmMain::create(int showCommand)
         return false;
     RECT frame{0, 0, kFrmMainClientWidth, kFrmMainClientHeight};
     const HMENU menu = CreateMenu();
+    m_menuPortas = CreatePopupMenu();
+    AppendMenuW(menu,
+                MF_POPUP,
+                reinterpret_cast<UINT_PTR>(m_menuPortas),
+                win32::widen(kMenuPortas).c_str());
     const HMENU relatorio = CreatePopupMenu();
     AppendMenuW(relatorio, MF_STRING, kMenuUltimoLogId, win32::widen(kMenuUltimoLog).c_str());
     AppendMenuW(relatorio, MF_STRING, kMenuArquivoId, win32::widen(kMenuArquivo).c_str());
@@ -174,11 +183,14 @@ LRESULT FrmMain::handle(UINT message, WPARAM wParam, LPARAM lParam)
         command(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
         return 0;
     case WM_INITMENUPOPUP:
-        enableReportMenu(reinterpret_cast<HMENU>(wParam));
+        if (reinterpret_cast<HMENU>(wParam) == m_menuPortas)
+            m_events->guarded([this] { fillPortsMenu(); });
+        else
+            enableReportMenu(reinterpret_cast<HMENU>(wParam));
         return 0;
     case WM_TIMER:
         if (wParam == kTimer1Id)
-            event([this] { m_events->Timer1_Timer(); });
+            m_events->Timer1_Timer();
         return 0;
     case WM_CTLCOLORSTATIC:
         return colour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam), false);
@@ -219,45 +231,58 @@ LRESULT FrmMain::handle(UINT message, WPARAM wParam, LPARAM lParam)
 void FrmMain::command(int id, int notification, HWND from)
 {
     if (id == kMenuSobreId && from == nullptr) {
-        event([this] { m_events->guarded([this] { menu_sobre_Click(); }); });
+        m_events->guarded([this] { menu_sobre_Click(); });
         return;
     }
     if (id == kMenuUltimoLogId && from == nullptr && m_reportMenu != nullptr) {
-        event([this] { m_events->guarded([this] { m_reportMenu->openLastLog(); }); });
+        m_events->guarded([this] { m_reportMenu->openLastLog(); });
         return;
     }
     if (id == kMenuArquivoId && from == nullptr && m_reportMenu != nullptr) {
-        event([this] {
-            m_events->guarded(
-                [this] { m_reportMenu->openChosen(*m_logPicker, text(Control::txtCaminho)); });
-        });
+        m_events->guarded(
+            [this] { m_reportMenu->openChosen(*m_logPicker, text(Control::txtCaminho)); });
         return;
     }
-    // Enter outside the two connection fields: the focused button is pressed,
-    // as in a dialog.
+    if (id >= kFirstPortEntryId && id <= kLastPortEntryId && from == nullptr) {
+        const auto index = static_cast<std::size_t>(id - kFirstPortEntryId);
+        if (index < m_ports.size() && m_ports[index].port)
+            m_events->portChosen(*m_ports[index].port);
+        return;
+    }
+    // Enter outside the two connection fields, which the dialog manager
+    // turns into IDOK: the focused control decides, and nothing of the
+    // window is looked at after its handler (which may close the window).
     if (id == IDOK && notification == BN_CLICKED) {
-        for (const auto& [c, hwnd] : m_controls)
-            if (hwnd == GetFocus() && frmMainControl(c).kind == ControlKind::Button)
-                SendMessageW(hwnd, BM_CLICK, 0, 0);
+        if (const std::optional<Control> focused = controlOf(GetFocus()))
+            m_events->enter(*focused);
         return;
     }
     // Esc: "Cancelar", which does nothing unless a download runs.
     if (id == IDCANCEL && notification == BN_CLICKED) {
-        event([this] { m_events->click(Control::cmdCancelar); });
+        m_events->click(Control::cmdCancelar);
         return;
     }
-    for (const auto& [c, hwnd] : m_controls) {
-        if (hwnd != from)
-            continue;
-        const ControlKind kind = frmMainControl(c).kind;
-        if (notification == BN_CLICKED && kind == ControlKind::Button)
-            event([this, c = c] { m_events->click(c); });
-        else if (notification == BN_CLICKED && kind == ControlKind::Option)
-            setChecked(c, true);
-        else if (notification == EN_CHANGE)
-            event([this, c = c] { m_events->textChanged(c); });
+    const std::optional<Control> c = controlOf(from);
+    if (!c)
         return;
+    const ControlKind kind = frmMainControl(*c).kind;
+    if (notification == BN_CLICKED && kind == ControlKind::Button)
+        m_events->click(*c);
+    else if (notification == BN_CLICKED && kind == ControlKind::Option)
+        setChecked(*c, true);
+    else if (notification == EN_CHANGE)
+        m_events->textChanged(*c);
+}
+
+std::optional<Control> FrmMain::controlOf(HWND hwnd) const
+{
+    if (hwnd == nullptr)
+        return std::nullopt;
+    for (const auto& [c, control] : m_controls) {
+        if (control == hwnd)
+            return c;
     }
+    return std::nullopt;
 }
 
 LRESULT FrmMain::fieldMessage(Control field, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
@@ -278,8 +303,9 @@ LRESULT FrmMain::fieldMessage(Control field, HWND hwnd, UINT message, WPARAM wPa
         return code;
     }
     case WM_CHAR: {
-        bool discard = false;
-        event([&] { discard = m_events->keyPress(field, static_cast<char16_t>(wParam)); });
+        // Enter connects, and may close the window meanwhile: the field is
+        // not handed the key then.
+        const bool discard = m_events->keyPress(field, static_cast<char16_t>(wParam));
         // A one-line field would only beep at Enter.
         if (discard || wParam == VK_RETURN)
             return 0;
@@ -340,27 +366,30 @@ LRESULT FrmMain::colour(HDC dc, HWND from, bool edit)
     return reinterpret_cast<LRESULT>(GetSysColorBrush(background));
 }
 
-void FrmMain::event(const std::function<void()>& handler)
-{
-    ++m_eventDepth;
-    handler();
-    --m_eventDepth;
-    if (m_eventDepth == 0 && m_closePending && m_hwnd != nullptr) {
-        m_closePending = false;
-        DestroyWindow(m_hwnd);
-    }
-}
-
 void FrmMain::close()
 {
-    if (m_eventDepth == 0) {
+    if (m_events->requestClose())
         DestroyWindow(m_hwnd);
-        return;
+}
+
+void FrmMain::fillPortsMenu()
+{
+    while (GetMenuItemCount(m_menuPortas) > 0)
+        DeleteMenu(m_menuPortas, 0, MF_BYPOSITION);
+    m_ports = listComPorts();
+    if (m_ports.size() > static_cast<std::size_t>(kLastPortEntryId - kFirstPortEntryId + 1))
+        m_ports.resize(static_cast<std::size_t>(kLastPortEntryId - kFirstPortEntryId + 1));
+    if (m_ports.empty())
+        AppendMenuW(m_menuPortas, MF_STRING | MF_GRAYED, 0, win32::widen(kNoPortsEntry).c_str());
+    const bool open = m_events->portChoiceOpen();
+    for (std::size_t i = 0; i < m_ports.size(); ++i) {
+        // While connected or downloading the list only informs.
+        const UINT state = m_ports[i].port && open ? MF_ENABLED : MF_GRAYED;
+        AppendMenuW(m_menuPortas,
+                    MF_STRING | state,
+                    static_cast<UINT_PTR>(kFirstPortEntryId + static_cast<int>(i)),
+                    win32::widen(describeComPort(m_ports[i])).c_str());
     }
-    // A handler runs below us (a download yielding, a box open): let a
-    // download stop after its record, then close when the handler returns.
-    m_closePending = true;
-    m_events->click(Control::cmdCancelar);
 }
 
 void FrmMain::setReportMenu(ReportMenu& menu, LogFilePicker& picker)

@@ -4,6 +4,7 @@
 // so Tab, Shift+Tab, Enter on a button and Esc behave as in any dialog.
 #pragma once
 
+#include "connection/serialports.h"
 #include "core/controllercontext.h"
 #include "core/formview.h"
 #include "form/formevents.h"
@@ -12,10 +13,11 @@
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
-#include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 class FolderPicker;
 class LogFilePicker;
@@ -69,13 +71,14 @@ private:
     LRESULT fieldMessage(Control field, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     void buildControls();
     void command(int id, int notification, HWND from);
+    std::optional<Control> controlOf(HWND hwnd) const;
     LRESULT colour(HDC dc, HWND from, bool edit);
-    // Runs an event's handler; a close asked for meanwhile waits for the
-    // outermost one to return.
-    void event(const std::function<void()>& handler);
+    // Now, or once the handler running below has returned.
     void close();
     void menu_sobre_Click();
     void enableReportMenu(HMENU popup);
+    // "Portas": the COM ports present, read afresh each time it opens.
+    void fillPortsMenu();
 
     ControllerServices m_services;
     ReportMenu* m_reportMenu = nullptr;
@@ -87,10 +90,10 @@ private:
     std::map<Control, HWND> m_controls;
     std::map<HWND, TextColour> m_colours;
     bool m_timerRunning = false;
-    int m_eventDepth = 0;
-    bool m_closePending = false;
     bool m_quitWithWindow = false;
     HWND m_lastFocus = nullptr;
+    HMENU m_menuPortas = nullptr;
+    std::vector<PortEntry> m_ports; // as the menu lists them
 };
 
 } // namespace winui

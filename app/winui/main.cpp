@@ -1,10 +1,13 @@
 // LOG_QVR.exe: the program starts with its main window and nothing else.
-// kestrune.dll and the two templates lie beside it; the settings live in the
+// kestrune.dll and the two templates lie beside it, filled there when the
+// folder may be written, else copied for each user; the settings live in the
 // registry under the executable's own base name.
 #include "connection/dynamickestrune.h"
 #include "core/clock.h"
+#include "core/prompts.h"
 #include "core/settingsstore.h"
 #include "form/reportmenu.h"
+#include "logexport/templatefolder.h"
 #include "winui/frmmain.h"
 #include "winui/programplace.h"
 #include "winui/registrysettingsstore.h"
@@ -26,13 +29,21 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand)
     InitCommonControlsEx(&controls);
 
     const winui::ProgramPlace place = winui::programPlace();
+    // Unzipped under C:\Program Files, or any folder the user may not write,
+    // the program fills copies of its templates in the user's own folder, and
+    // writes there the reports of logs in folders it may not write.
+    const std::string userFolder = winui::userTemplateFolder();
+    const logexport::TemplatePlace templates = logexport::placeTemplates(place.folder, userFolder);
+    const std::string firstRunCaminho =
+        logexport::firstRunCaminho(templates, place.folder, winui::documentsFolder());
     winui::RegistrySettingsStore store(place.settingsName);
     winui::RegistrySettingsStore reportStore(place.settingsName, reportkey::kGroup);
     winui::Win32Prompts prompts;
     winui::ShellFolderPicker folders;
     winui::OpenLogPicker logPicker;
     winui::ShellReportBrowser browser;
-    ReportMenu reportMenu(reportStore, prompts, browser, place.userFolder);
+    ReportMenu reportMenu(
+        reportStore, prompts, browser, userFolder.empty() ? place.folder : userFolder);
     SystemClock clock;
 
     int exitCode = 1;
@@ -41,9 +52,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand)
                                                  prompts,
                                                  store,
                                                  clock,
-                                                 place.folder,
+                                                 templates.folder,
                                                  [](int ms) { Sleep(static_cast<DWORD>(ms)); },
-                                                 place.firstRunCaminho,
+                                                 firstRunCaminho,
                                                  [&reportMenu](const std::string& path) {
                                                      reportMenu.fileWritten(path);
                                                  }},
@@ -53,6 +64,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand)
             prompts.setOwner(window.hwnd());
             folders.setOwner(window.hwnd());
             logPicker.setOwner(window.hwnd());
+            for (const std::string& warning : templates.warnings)
+                prompts.show(warning, PromptIcon::Warning, kAppTitle);
             exitCode = window.run();
         }
     }

@@ -6,6 +6,8 @@
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
+#include <knownfolders.h>
+#include <objbase.h>
 #include <shlobj.h>
 
 namespace winui {
@@ -26,6 +28,18 @@ std::wstring executablePath()
     }
 }
 
+// A folder of the user's profile as the shell knows it (moved, redirected to
+// a server, or renamed in the user's language), without a trailing separator.
+std::string knownFolder(const KNOWNFOLDERID& id)
+{
+    PWSTR path = nullptr;
+    std::string folder;
+    if (SUCCEEDED(SHGetKnownFolderPath(id, KF_FLAG_DEFAULT, nullptr, &path)))
+        folder = win32::narrow(path);
+    CoTaskMemFree(path);
+    return folder;
+}
+
 } // namespace
 
 ProgramPlace programPlace()
@@ -41,13 +55,18 @@ ProgramPlace programPlace()
     ProgramPlace place;
     place.folder = win32::narrow(folder);
     place.settingsName = win32::narrow(base);
-    place.firstRunCaminho = place.folder + kPathSeparator;
-    wchar_t local[MAX_PATH] = {};
-    if (SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, local)))
-        place.userFolder = win32::narrow(local) + "\\Quorvane\\" + place.settingsName;
-    else
-        place.userFolder = place.folder;
     return place;
+}
+
+std::string userTemplateFolder()
+{
+    const std::string local = knownFolder(FOLDERID_LocalAppData);
+    return local.empty() ? local : local + kPathSeparator + "LOG_QVR";
+}
+
+std::string documentsFolder()
+{
+    return knownFolder(FOLDERID_Documents);
 }
 
 } // namespace winui

@@ -491,6 +491,11 @@ private slots:
         m_folders.answer = "/srv/x/";
         QTest::mouseClick(procurar, Qt::LeftButton);
         QCOMPARE(path->text(), QStringLiteral("/srv/x/"));
+        // Enter on the focused button presses it, once.
+        focus(procurar);
+        const std::size_t asked = m_folders.titles.size();
+        QTest::keyClick(procurar, Qt::Key_Return);
+        QCOMPARE(m_folders.titles.size(), asked + 1);
     }
 
     void clickIntoCaminhoSelectsAll()

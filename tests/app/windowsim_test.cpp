@@ -244,6 +244,35 @@ private slots:
         QVERIFY(m_window->isEnabled(Control::txtCOM));
     }
 
+    // The close box during a walk: the walk stops after its record, the rows
+    // read are offered, and only then does the window unload and the link
+    // close; no failure of a walk whose port was closed under it.
+    void closingDuringADownloadCancelsItFirst()
+    {
+        click("cmdOK");
+        QVERIFY(m_window->values().PortaAberta);
+        m_prompts.shown.clear();
+        m_prompts.questions.clear();
+        m_window->setChecked(Control::optInteira, true);
+        auto* bar = m_window->findChild<QProgressBar*>("prgProgresso");
+        auto* cancelar = m_window->findChild<QPushButton*>("cmdCancelar");
+        QTimer closer;
+        connect(&closer, &QTimer::timeout, this, [&] {
+            if (cancelar->isEnabled() && bar->value() >= 1 && m_window->isVisible())
+                m_window->close();
+        });
+        closer.start(10);
+        click("cmdGerar");
+        closer.stop();
+
+        QVERIFY2(m_prompts.shown.empty(),
+                 m_prompts.shown.empty() ? "" : m_prompts.shown[0].text.c_str());
+        QCOMPARE(m_prompts.questions.size(), std::size_t(1));
+        QVERIFY(m_window->text(Control::lblTexto).ends_with(" CANCELADO"));
+        QVERIFY(!m_window->isVisible());
+        QVERIFY(!m_window->values().PortaAberta);
+    }
+
     void cleanupTestCase()
     {
         if (m_window)

@@ -1,17 +1,21 @@
 // The data-log download against the simulated device over a pty, through the
 // real libkestrune and the real .mdb engine; files are read back with mdbtools.
+#include "connection/connectcontroller.h"
 #include "downloadrig.h"
 #include "expectedrows.h"
 #include "logexport/datalogdownload.h"
 #include "logexport/downloadprogress.h"
+#include "logexport/resetlogdownload.h"
 
 #include "core/kestruneapi.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <numeric>
+#include <utility>
 
 namespace {
 
@@ -77,12 +81,13 @@ protected:
     void run() { DataLogDownload(rig->context()).cmdGerar_Click(); }
 
     // "Cancelar" pressed during the yield of the walk's record number `index`
-    // (0 for the first record fetched).
+    // (0 for the first record fetched); the yields before the row is live
+    // do not count.
     void cancelAtRecord(int index)
     {
         int yields = 0;
         rig->view.onProcessEvents = [this, index, yields]() mutable {
-            if (yields++ == index)
+            if (rig->view.isEnabled(Control::cmdCancelar) && yields++ == index)
                 CancelController(rig->context()).cmdCancelar_Click();
         };
     }
@@ -180,7 +185,8 @@ TEST_F(DataLogDownloadTest, WholeMemoryMatchesEveryRecordServed)
     EXPECT_EQ(selects[0], 0xFFFF);
     EXPECT_EQ(selects[1], 0);
     EXPECT_EQ(selects.back(), kCapacity - 2);
-    EXPECT_EQ(rig->view.processEventsCount, kCapacity); // one yield per record
+    // One yield per record, and one before the walk.
+    EXPECT_EQ(rig->view.processEventsCount, kCapacity + 1);
     EXPECT_EQ(rig->view.barLog, barSteps(kCapacity));
     EXPECT_FALSE(rig->view.isEnabled(Control::cmdCancelar));
     EXPECT_EQ(rig->clock.calls(), 1);
@@ -342,7 +348,8 @@ TEST_F(DataLogDownloadTest, ReadFailureThenSimKeepsTheRowsReadAsAPartialFile)
     EXPECT_EQ(rig->prompts.shown[0].text, "Erro ao ler o LOG. (Download parou no registro 24)");
     ASSERT_EQ(rig->prompts.questions.size(), 1u);
     EXPECT_EQ(rig->prompts.questions[0].afterBoxes, 1u);
-    EXPECT_EQ(rig->prompts.shown[1].text, "Dados gravados com sucesso\n" + partialPath());
+    EXPECT_EQ(rig->prompts.shown[1].text,
+              "Dados parciais gravados (25 registros)\n" + partialPath());
     EXPECT_EQ(rig->prompts.shown[1].icon, PromptIcon::Information);
     EXPECT_EQ(rig->prompts.shown[1].title, "LOG QVR");
     EXPECT_EQ(rig->outputFiles(), std::vector<std::string>{kPartialName});
@@ -367,7 +374,7 @@ TEST_F(DataLogDownloadTest, CancelStopsAfterTheRecordInFlightAndKeepsTheLink)
     ASSERT_EQ(rig->prompts.questions.size(), 1u);
     EXPECT_EQ(rig->prompts.questions[0].text, "Salvar os 25 registros lidos?");
     EXPECT_EQ(rig->prompts.questions[0].afterBoxes, 0u);
-    expectOnlyPrompt("Dados gravados com sucesso\n" + partialPath(),
+    expectOnlyPrompt("Dados parciais gravados (25 registros)\n" + partialPath(),
                      PromptIcon::Information,
                      "LOG QVR");
     EXPECT_EQ(rig->outputFiles(), std::vector<std::string>{kPartialName});
@@ -379,6 +386,71 @@ TEST_F(DataLogDownloadTest, CancelStopsAfterTheRecordInFlightAndKeepsTheLink)
     expectIdleAgain();
     EXPECT_FALSE(rig->view.isEnabled(Control::cmdCancelar));
     EXPECT_EQ(rig->view.text(Control::lblRestante), "");
+}
+
+// An Esc typed while the download opened its template waits in the window's
+// queue and comes with the first yield; it must not cancel a walk that had
+// not begun when it was typed.
+TEST_F(DataLogDownloadTest, AnEscTypedBeforeTheWalkDoesNotCancelIt)
+{
+    fillLog(100);
+    rig->view.setText(Control::txtUltimos, "3");
+    bool queued = true;
+    rig->view.onProcessEvents = [&] {
+        if (std::exchange(queued, false))
+            CancelController(rig->context()).cmdCancelar_Click();
+    };
+    run();
+    expectOnlyPrompt("Dados gravados com sucesso", PromptIcon::Information, "LOG QVR");
+    EXPECT_EQ(servedOnce(rig->device), span(98, 100));
+}
+
+// A "Desconectar" then "Conectar" in one yield of either download would switch
+// the download buttons on again, and a third click would start a download
+// inside the download. The window passes a click only to a control that is on.
+TEST_F(DataLogDownloadTest, NeitherDownloadLetsTheLinkBeRemadeOrAnotherStart)
+{
+    fillLog(100);
+    rig->device.withState([](sim::DeviceState& s) { s.fillResetLog(5); });
+    rig->view.setText(Control::txtUltimos, "3");
+    rig->view.setText(Control::cmdOK, "Desconectar");
+    const Control locked[] = {Control::cmdOK,
+                              Control::txtTimeout,
+                              Control::txtRetry,
+                              Control::cboBaudRate,
+                              Control::txtCOM,
+                              Control::txtEnd};
+    const std::function<void()> downloads[] = {
+        [this] { run(); },
+        [this] { ResetLogDownload(rig->context()).cmdLogReset_Click(); }};
+    for (const auto& click : downloads) {
+        rig->prompts.shown.clear();
+        rig->view.setEnabled(Control::cmdGerar, true);
+        rig->view.setEnabled(Control::cmdLogReset, true);
+        bool anyOn = false;
+        int nested = 0;
+        rig->view.onProcessEvents = [&] {
+            for (Control c : locked)
+                anyOn = anyOn || rig->view.isEnabled(c);
+            if (rig->view.isEnabled(Control::cmdOK)) {
+                ConnectController(rig->context()).cmdOK_Click();
+                ConnectController(rig->context()).cmdOK_Click();
+            }
+            if (rig->view.isEnabled(Control::cmdGerar) && nested++ == 0)
+                run();
+        };
+        click();
+
+        EXPECT_FALSE(anyOn);
+        EXPECT_EQ(nested, 0);
+        ASSERT_EQ(rig->prompts.shown.size(), 1u);
+        EXPECT_EQ(rig->prompts.shown[0].text, "Dados gravados com sucesso");
+        // Connected: the port fields stay off, as the poll keeps them.
+        EXPECT_TRUE(rig->view.isEnabled(Control::cmdOK));
+        for (Control c : locked)
+            EXPECT_EQ(rig->view.isEnabled(c), c == Control::cmdOK);
+        EXPECT_TRUE(rig->values.PortaAberta);
+    }
 }
 
 TEST_F(DataLogDownloadTest, AfterAPartialSaveOneClickFetchesTheRest)

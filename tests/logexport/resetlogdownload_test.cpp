@@ -142,7 +142,7 @@ TEST_F(ResetLogDownloadTest, FailureAtSlot40KeepsTheRowsSoFarAndMakesNoOutput)
     rig->lib().close_comm();
     EXPECT_TRUE(rig->outputFiles().empty());
     expectRowsAre(readLogTable(templatePath()), nonBlankEntries(40));
-    EXPECT_EQ(rig->view.processEventsCount, 40 + 10);
+    EXPECT_EQ(rig->view.processEventsCount, 1 + 40 + 10);
     EXPECT_TRUE(rig->view.isEnabled(Control::cmdGerar));
     EXPECT_TRUE(rig->view.isEnabled(Control::cmdLogReset));
     // Then the offer to keep the rows (not the slots), refused here.
@@ -160,7 +160,7 @@ TEST_F(ResetLogDownloadTest, CancelKeepsTheSlotsReadAndDoesNotWaitOutFailingPass
     rig->prompts.answer = true;
     // "Cancelar" during the yield before slot 10's read: that slot is read first.
     rig->view.onProcessEvents = [this] {
-        if (rig->view.processEventsCount == 11)
+        if (rig->view.processEventsCount == 1 + 11)
             CancelController(rig->context()).cmdCancelar_Click();
     };
     run();
@@ -172,7 +172,10 @@ TEST_F(ResetLogDownloadTest, CancelKeepsTheSlotsReadAndDoesNotWaitOutFailingPass
     EXPECT_EQ(rig->prompts.questions[0].text,
               "Salvar os " + std::to_string(kept.size()) + " registros lidos?");
     const std::string partial = rig->outputFolder() + "/" + kPartialName;
-    expectOnlyPrompt("Dados gravados com sucesso\n" + partial, PromptIcon::Information, "OK");
+    expectOnlyPrompt("Dados parciais gravados (" + std::to_string(kept.size()) + " registros)\n" +
+                         partial,
+                     PromptIcon::Information,
+                     "OK");
     EXPECT_EQ(rig->outputFiles(), std::vector<std::string>{kPartialName});
     expectRowsAre(readLogTable(partial), kept);
     EXPECT_TRUE(rig->values.PortaAberta);
@@ -190,7 +193,7 @@ TEST_F(ResetLogDownloadTest, CancelKeepsTheSlotsReadAndDoesNotWaitOutFailingPass
     rig->device.setFaults(f);
     rig->view.processEventsCount = 0;
     rig->view.onProcessEvents = [this] {
-        if (rig->view.processEventsCount == 4)
+        if (rig->view.processEventsCount == 1 + 4)
             CancelController(rig->context()).cmdCancelar_Click();
     };
     run();

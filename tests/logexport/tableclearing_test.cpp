@@ -1,6 +1,7 @@
-// Both downloads over templates whose rows cannot be deleted, as a file held
-// read-only elsewhere refuses them: the real engine, the simulated device, and
-// tables that refuse Delete.
+// The downloads over templates the engine fails on: rows that cannot be
+// deleted, as a file held read-only elsewhere refuses them, and a close that
+// does not reach the disk. The real engine under a wrapper that fails on cue,
+// and the simulated device.
 #include "downloadrig.h"
 #include "logexport/datalogdownload.h"
 #include "logexport/datalogrecord.h"
@@ -53,29 +54,47 @@ private:
     mutable std::vector<std::string> m_names;
 };
 
-class RefusingDatabase : public mdb::Database {
+enum class Fault { RefusedDelete, FailedClose };
+
+class FaultyDatabase : public mdb::Database {
 public:
-    explicit RefusingDatabase(std::unique_ptr<mdb::Database> db) : m_db(std::move(db)) {}
+    FaultyDatabase(std::unique_ptr<mdb::Database> db, Fault fault)
+        : m_db(std::move(db)), m_fault(fault)
+    {
+    }
     std::unique_ptr<mdb::Recordset> OpenRecordset(std::string_view name) override
     {
+        if (m_fault != Fault::RefusedDelete)
+            return m_db->OpenRecordset(name);
         return std::make_unique<RefusingTable>(m_db->OpenRecordset(name));
     }
-    void Close() override { m_db->Close(); }
+    void Close() override
+    {
+        m_db->Close();
+        if (m_fault == Fault::FailedClose)
+            throw mdb::Error(3026, "Not enough space on disk.");
+    }
 
 private:
     std::unique_ptr<mdb::Database> m_db;
+    Fault m_fault;
 };
 
-class RefusingEngine : public mdb::DBEngine {
+class FaultyEngine : public mdb::DBEngine {
 public:
+    explicit FaultyEngine(Fault fault) : m_fault(fault) {}
     std::unique_ptr<mdb::Database> OpenDatabase(const std::string& path,
                                                 bool options,
                                                 bool readOnly,
                                                 const std::string& connect) override
     {
-        return std::make_unique<RefusingDatabase>(
-            mdb::dbEngine().OpenDatabase(path, options, readOnly, connect));
+        return std::make_unique<FaultyDatabase>(
+            mdb::dbEngine().OpenDatabase(path, options, readOnly, connect),
+            m_fault);
     }
+
+private:
+    Fault m_fault;
 };
 
 // One row of an earlier download, stored through the real engine.
@@ -112,7 +131,7 @@ TEST(TableClearing, ARefusedDeleteEndsEitherDownloadInItsErrorPath)
         logexport::writeResetLogRow(rs, logexport::decodeResetLog({}));
     });
 
-    RefusingEngine engine;
+    FaultyEngine engine(Fault::RefusedDelete);
     const std::vector<std::pair<std::string, std::function<void()>>> downloads = {
         {dataTemplate, [&] { DataLogDownload(rig.context(), engine).cmdGerar_Click(); }},
         {resetTemplate, [&] { ResetLogDownload(rig.context(), engine).cmdLogReset_Click(); }}};
@@ -136,6 +155,38 @@ TEST(TableClearing, ARefusedDeleteEndsEitherDownloadInItsErrorPath)
         EXPECT_TRUE(rig.outputFiles().empty());
         EXPECT_EQ(readLogTable(templatePath).size(), 1u) << "the old row, and nothing added";
     }
+}
+
+// The reset log's rows read before a failure are offered for keeping only
+// once the template's close has reached the disk; a close that failed is an
+// error, told as such, and nothing is copied or announced as saved.
+TEST(ResetLogClose, AFailedCloseAfterAReadFailureIsToldAndNothingIsSaved)
+{
+    DownloadRig rig;
+    std::string why;
+    if (!rig.start(&why))
+        GTEST_SKIP() << "no pseudo-terminal: " << why;
+    rig.connect();
+    rig.device.withState([](sim::DeviceState& s) { s.fillResetLog(5); });
+    sim::Faults f;
+    f.failReadsAtRegister = 17600;
+    f.failAfterReadsOfRegister = 10;
+    rig.device.setFaults(f);
+    rig.view.setText(Control::txtRetry, "1");
+    rig.prompts.answer = true;
+    FaultyEngine engine(Fault::FailedClose);
+    ResetLogDownload(rig.context(), engine).cmdLogReset_Click();
+
+    ASSERT_EQ(rig.prompts.shown.size(), 2u);
+    EXPECT_EQ(rig.prompts.shown[0].text, "Erro ao ler o LOG");
+    EXPECT_EQ(rig.prompts.shown[1].text, "3026 - Not enough space on disk.");
+    EXPECT_EQ(rig.prompts.shown[1].icon, PromptIcon::Warning);
+    EXPECT_EQ(rig.prompts.shown[1].title, "");
+    EXPECT_TRUE(rig.prompts.questions.empty());
+    EXPECT_TRUE(rig.outputFiles().empty());
+    EXPECT_EQ(rig.view.text(Control::lblTexto), "Erro ERRO");
+    EXPECT_TRUE(rig.view.isEnabled(Control::cmdLogReset));
+    EXPECT_FALSE(rig.values.PortaAberta);
 }
 
 } // namespace

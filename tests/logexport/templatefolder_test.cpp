@@ -103,6 +103,43 @@ TEST_F(TemplateFolderTest, ACopyOurCheckRefusesIsReplacedWithAWarning)
         EXPECT_EQ(logexport::templateFault(user(), name), std::nullopt) << name;
 }
 
+// A copy just made is checked as an old one is: a damaged original gives
+// copies that would fail every download of their kind, whether made at the
+// first start or to replace a damaged copy.
+TEST_F(TemplateFolderTest, ACopyOfADamagedOriginalIsToldAtOnce)
+{
+    std::ofstream(installed() + kResetTemplate, std::ios::trunc) << std::string(4096, 'x');
+    logexport::TemplatePlace place = logexport::placeTemplates(program(), user());
+    ASSERT_EQ(place.warnings.size(), 1u);
+    EXPECT_EQ(place.warnings[0].rfind("O modelo LOG_RESET_QVR.mdb copiado de " + installed() +
+                                          " para " + user() + " não passou na verificação (",
+                                      0),
+              0u)
+        << place.warnings[0];
+
+    place = logexport::placeTemplates(program(), user());
+    ASSERT_EQ(place.warnings.size(), 1u);
+    EXPECT_NE(place.warnings[0].find("estava danificado"), std::string::npos);
+    EXPECT_NE(place.warnings[0].find("também não passou na verificação"), std::string::npos)
+        << place.warnings[0];
+}
+
+// The first download goes to the first-run folder: the user's documents
+// folder when the templates are the user's, made if missing; nothing above it.
+TEST_F(TemplateFolderTest, TheFirstRunFolderIsMadeWhenMissing)
+{
+    const logexport::TemplatePlace place = logexport::placeTemplates(program(), user());
+    const std::string documents = m_root + "/home/Documentos";
+    fs::create_directories(m_root + "/home");
+    EXPECT_EQ(logexport::firstRunCaminho(place, program(), documents), documents + "/");
+    EXPECT_TRUE(fs::is_directory(documents));
+    EXPECT_EQ(logexport::firstRunCaminho(place, program(), m_root + "/gone/Documents"),
+              m_root + "/gone/Documents/");
+    EXPECT_FALSE(fs::exists(m_root + "/gone"));
+    EXPECT_EQ(logexport::firstRunCaminho({program(), true, {}}, program(), documents),
+              program() + "/");
+}
+
 // A portable copy on a folder the user may not write: root writes anywhere,
 // so the check runs as nobody in a child process.
 TEST_F(TemplateFolderTest, AReadOnlyProgramFolderSendsTheTemplatesToTheUser)

@@ -6,6 +6,9 @@
 // it saw; the calling script judges those lines.
 //   logqvr-driver.exe run             connect, both downloads, About, the
 //                                     folder browser, disconnect, close
+//   logqvr-driver.exe downloads OUT   the folder field as it came, then OUT
+//                                     in it; connect, both downloads,
+//                                     disconnect, close
 //   logqvr-driver.exe connect         connect and print the window's place
 //   logqvr-driver.exe about           open the About box and print its place
 //   logqvr-driver.exe close           close the About box if open, then the window
@@ -296,14 +299,10 @@ void browse(const Window& w)
     }
 }
 
-void runAll()
+// The last 300 records, then the reset log, each box answered.
+void downloads(const Window& w)
 {
-    const Window w(60);
-    std::printf("driver: title = %s\n", textOf(w.hwnd()).c_str());
-    w.show("txtCaminho", Control::txtCaminho);
-    connect(w);
-
-    // The last 300 records: the option follows the number written.
+    // The option follows the number written.
     w.setText(Control::txtUltimos, "300");
     std::printf("driver: optUltimos checked = %d\n", w.checked(Control::optUltimos));
     w.click(Control::cmdGerar);
@@ -314,10 +313,10 @@ void runAll()
     w.click(Control::cmdLogReset);
     answerBox(w, 120);
     w.show("lblTexto", Control::lblTexto);
+}
 
-    about(w);
-    browse(w);
-
+void disconnectAndClose(const Window& w)
+{
     w.click(Control::cmdOK);
     w.waitText(Control::cmdOK, "Conectar", 10);
     w.waitText(Control::lblStatus, "Desconectado.", 10);
@@ -330,6 +329,28 @@ void runAll()
     std::printf("driver: closed\n");
 }
 
+void runAll()
+{
+    const Window w(60);
+    std::printf("driver: title = %s\n", textOf(w.hwnd()).c_str());
+    w.show("txtCaminho", Control::txtCaminho);
+    connect(w);
+    downloads(w);
+    about(w);
+    browse(w);
+    disconnectAndClose(w);
+}
+
+void runDownloads(const std::string& out)
+{
+    const Window w(60);
+    w.show("txtCaminho", Control::txtCaminho);
+    w.setText(Control::txtCaminho, out);
+    connect(w);
+    downloads(w);
+    disconnectAndClose(w);
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -337,6 +358,8 @@ int main(int argc, char* argv[])
     const std::string mode = argc > 1 ? argv[1] : "";
     if (mode == "run") {
         runAll();
+    } else if (mode == "downloads" && argc > 2) {
+        runDownloads(argv[2]);
     } else if (mode == "connect") {
         const Window w(60);
         connect(w);
@@ -350,7 +373,8 @@ int main(int argc, char* argv[])
             escape(box);
         PostMessageW(w.hwnd(), WM_CLOSE, 0, 0);
     } else {
-        std::fprintf(stderr, "usage: logqvr-driver.exe run | connect | about | close\n");
+        std::fprintf(stderr,
+                     "usage: logqvr-driver.exe run | downloads OUT | connect | about | close\n");
         return 2;
     }
     std::printf("driver: done\n");

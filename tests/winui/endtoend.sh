@@ -4,15 +4,31 @@
 # linked as COM21; run by wine-gui.sh --script (WINEPREFIX, DISPLAY and
 # LOGQVR_WINE set). The program lies in a folder of its own with kestrune.dll
 # and the templates, as the package has it, and starts from another folder.
-# Its settings are put in the registry first, the attempt count as a number
-# (REG_DWORD) as a technician might have typed it in regedit. The script
-# judges what the driver printed, the registry the program left, and both
-# files it wrote: mdbcheck, mdb-count and every row against the simulator.
-#   endtoend.sh QVR_SIM PROGRAM_DIR DRIVER LINUX_BIN VERSION
+# The script judges what the driver printed, the registry the program left,
+# and both files it wrote: mdbcheck, mdb-count and every row against the
+# simulator.
+#   endtoend.sh QVR_SIM PROGRAM_DIR DRIVER LINUX_BIN VERSION [--read-only]
 # PROGRAM_DIR holds LOG_QVR.exe, kestrune.dll and the two templates.
+# Plain: its settings are put in the registry first, the attempt count as a
+# number (REG_DWORD) as a technician might have typed it in regedit; the
+# driver also opens the About box and the folder browser.
+# --read-only: the program's folder and files may not be written, as under
+# C:\Program Files, and nothing says where to save: the program must fill
+# per-user copies of its templates in %LOCALAPPDATA%\LOG_QVR, leave its own
+# untouched, and offer the user's Documents folder. Root writes through
+# permission bits, and Wine's server (which opens the files) with it, so run
+# as root the whole script goes on without the capabilities that allow that
+# (CAP_DAC_OVERRIDE and company), in a Wine server of its own.
 set -euo pipefail
-sim=$1 program=$2 driver=$3 linux=$4 version=$5
+sim=$1 program=$2 driver=$3 linux=$4 version=$5 mode=${6:-}
 wine=$LOGQVR_WINE
+if [ "$mode" = --read-only ] && [ "$(id -u)" -eq 0 ] && [ -z "${LOGQVR_NO_DAC:-}" ]; then
+    "$(dirname "$wine")/wineserver" -k 2>/dev/null || true
+    "$(dirname "$wine")/wineserver" -w 2>/dev/null || true
+    caps=-dac_override,-dac_read_search,-fowner
+    export LOGQVR_NO_DAC=1
+    exec setpriv --inh-caps="$caps" --bounding-set="$caps" bash "$0" "$@"
+fi
 for tool in "$linux/mdbcheck" "$linux/logexport_rowcheck"; do
     [ -x "$tool" ] || { echo "endtoend: no $tool (build it in the Linux build)"; exit 1; }
 done
@@ -26,11 +42,26 @@ rig_setting COM 21
 rig_setting Timeout 500
 rig_setting Retries 3 /t REG_DWORD
 rig_setting Baudrate 1
-rig_setting Caminho "$out_win"
-rig_run_program "$work/elsewhere"
+failed=0
+if [ "$mode" = --read-only ]; then
+    copies="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Local/LOG_QVR"
+    rm -rf "$copies"
+    trap 'rm -rf "$copies"; rig_cleanup' EXIT
+    chmod a-w "$work/LOG_QVR"/* "$work/LOG_QVR"
+    if touch "$work/LOG_QVR/probe" 2>/dev/null; then
+        echo "endtoend: FAILED: the program's folder could still be written"
+        exit 1
+    fi
+    rig_run_program "$work/elsewhere"
+    driver_args=(downloads "$out_win")
+else
+    rig_setting Caminho "$out_win"
+    rig_run_program "$work/elsewhere"
+    driver_args=(run)
+fi
 
 set +e
-"$wine" "$driver" run 2>&1 | tr -d '\r' >"$work/driver.out"
+"$wine" "$driver" "${driver_args[@]}" 2>&1 | tr -d '\r' >"$work/driver.out"
 driver_status=${PIPESTATUS[0]}
 set -e
 cat "$work/driver.out"
@@ -42,13 +73,22 @@ if kill -0 "$exe_pid" 2>/dev/null; then
 fi
 exe_pid=
 
-failed=0
 expect() {
     grep -qxF -- "driver: $1" "$work/driver.out" || { echo "endtoend: missing \"driver: $1\""; failed=1; }
 }
 [ $driver_status -eq 0 ] || { echo "endtoend: the driver stopped (status $driver_status)"; failed=1; }
-expect "title = Log - QVR/KPW - Quorvane - V$version - Fw v1.24 r4"
-expect "txtCaminho = $out_win"
+if [ "$mode" = --read-only ]; then
+    expect "txtCaminho = C:\\users\\$(id -un)\\Documents\\"
+else
+    expect "title = Log - QVR/KPW - Quorvane - V$version - Fw v1.24 r4"
+    expect "txtCaminho = $out_win"
+    expect "about [Sobre LOG QVR] Versão $version"
+    expect "about closed by Esc"
+    expect "browse Cancel: txtCaminho = $out_win"
+    # The browser's own first choice, whatever Wine makes it, as a folder.
+    grep -qE '^driver: browse OK: txtCaminho = [A-Z]:\\.*\\$' "$work/driver.out" ||
+        { echo "endtoend: the folder browser's choice did not come back ending with \\"; failed=1; }
+fi
 expect "lblStatus = Desconectado."
 expect "lblStatus = Conectado. Firmware v1.24 Release 4"
 expect "lblNS = Número de Série: 012345"
@@ -60,14 +100,8 @@ expect "lblTexto = Lendo registro 150... FIM"
 expect "lblPercentual = 100%"
 expect "box [OK] Dados gravados com sucesso"
 expect "lblTexto = Lendo registro 78 de 78... FIM"
-expect "about [Sobre LOG QVR] Versão $version"
-expect "about closed by Esc"
-expect "browse Cancel: txtCaminho = $out_win"
 expect "closed"
 expect "done"
-# The browser's own first choice, whatever Wine makes it, as a folder.
-grep -qE '^driver: browse OK: txtCaminho = [A-Z]:\\.*\\$' "$work/driver.out" ||
-    { echo "endtoend: the folder browser's choice did not come back ending with \\"; failed=1; }
 
 # The settings the connect stored: text values, the attempts among them.
 query() { "$wine" reg query "$params" /v "$1" 2>/dev/null | tr -d '\r' | grep -E "^ +$1 "; }
@@ -81,6 +115,11 @@ for name in Top Left; do
         { echo "endtoend: registry $name holds no twips"; failed=1; }
 done
 
+count() {
+    local counted
+    counted=$(mdb-count "$1" LOG) || counted="(mdb-count failed)"
+    [ "$counted" = "$2" ] || { echo "$1: mdb-count says $counted rows, expected $2"; failed=1; }
+}
 # file pattern, rows, logexport_rowcheck arguments after the file
 check() {
     local pattern=$1 rows=$2 kind=$3 files
@@ -93,12 +132,19 @@ check() {
         return
     fi
     "$linux/mdbcheck" "${files[0]}" || failed=1
-    local counted
-    counted=$(mdb-count "${files[0]}" LOG) || counted="(mdb-count failed)"
-    [ "$counted" = "$rows" ] || { echo "${files[0]}: mdb-count says $counted rows, expected $rows"; failed=1; }
+    count "${files[0]}" "$rows"
     "$linux/logexport_rowcheck" "$kind" "${files[0]}" "$@" || failed=1
 }
 check 'LOG_QVR_END1_*.mdb' 301 data 10231-10380,0-150 --erased 10300 --bad-crc 42
 check 'LOG_RESET_QVR_END1_*.mdb' 70 reset
+if [ "$mode" = --read-only ]; then
+    # The downloads filled the user's copies; the program's own stayed as shipped.
+    count "$copies/LOG_QVR.mdb" 301
+    count "$copies/LOG_RESET_QVR.mdb" 70
+    for file in LOG_QVR.mdb LOG_RESET_QVR.mdb; do
+        cmp -s "$program/$file" "$work/LOG_QVR/$file" ||
+            { echo "endtoend: the program's $file was written"; failed=1; }
+    done
+fi
 [ $failed -eq 0 ] || { echo "endtoend: FAILED"; exit 1; }
 echo "endtoend: PASSED"

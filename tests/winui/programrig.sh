@@ -14,7 +14,8 @@ source "$(dirname "${BASH_SOURCE[0]}")/../support/winesim.sh"
 rig_cleanup() {
     [ -z "${exe_pid:-}" ] || kill "$exe_pid" 2>/dev/null || true
     winesim_stop
-    [ -z "${work:-}" ] || rm -rf "$work"
+    # A read-only program folder, as a test may leave it.
+    [ -z "${work:-}" ] || { chmod -R u+w "$work"; rm -rf "$work"; }
 }
 
 rig_start() {

@@ -67,14 +67,20 @@ TEST_F(RegistryStore, TextValuesUnderTheProgramsNameInParams)
     EXPECT_EQ(bytes, (std::wstring(raw).size() + 1) * sizeof(wchar_t));
 }
 
-TEST_F(RegistryStore, FirstRunTakesTheDefaultsAndTheProgramsFolder)
+TEST_F(RegistryStore, FirstRunTakesTheDefaultsAndTheProgramsPlace)
 {
     const winui::ProgramPlace place = winui::programPlace();
     EXPECT_EQ(place.settingsName, "winui_tests");
     EXPECT_NE(GetFileAttributesW(win32::widen(place.folder + "\\winui_tests.exe").c_str()),
               INVALID_FILE_ATTRIBUTES)
         << place.folder;
-    const ConnectionSettings s = ConnectionSettings::load(m_store, place.firstRunCaminho);
+    // The user's own folders, for a program that may not write beside itself.
+    const std::string local = winui::userTemplateFolder();
+    EXPECT_TRUE(local.ends_with("\\AppData\\Local\\LOG_QVR")) << local;
+    const DWORD documents = GetFileAttributesW(win32::widen(winui::documentsFolder()).c_str());
+    EXPECT_TRUE(documents != INVALID_FILE_ATTRIBUTES && (documents & FILE_ATTRIBUTE_DIRECTORY))
+        << winui::documentsFolder();
+    const ConnectionSettings s = ConnectionSettings::load(m_store, place.folder + "\\");
     EXPECT_EQ(s.timeout, "200");
     EXPECT_EQ(s.retries, "10");
     EXPECT_EQ(s.baudIndex, 5);

@@ -10,13 +10,17 @@
 #include "fixedclock.h"
 #include "recordingprompts.h"
 #include "scriptedfolders.h"
+#include "scriptedkestrune.h"
 #include "win32/widetext.h"
+#include "winfiles.h"
 #include "winui/controlids.h"
 #include "winui/frmabout.h"
 #include "winui/frmmain.h"
 #include "winui/win32prompts.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include <atomic>
 #include <chrono>
@@ -84,11 +88,11 @@ class WinWindow : public testing::Test {
 protected:
     void SetUp() override
     {
-        m_window = std::make_unique<FrmMain>(ControllerServices{m_lib,
+        m_window = std::make_unique<FrmMain>(ControllerServices{*m_api,
                                                                 m_prompts,
                                                                 m_store,
                                                                 m_clock,
-                                                                "C:\\LOG_QVR",
+                                                                m_templateFolder,
                                                                 [](int) {},
                                                                 "C:\\LOG_QVR\\"},
                                              m_folders);
@@ -113,6 +117,8 @@ protected:
     }
 
     DynamicKestrune m_lib{"kestrune-absent.dll"};
+    KestruneApi* m_api = &m_lib;
+    std::string m_templateFolder = "C:\\LOG_QVR";
     RecordingPrompts m_prompts;
     MemorySettingsStore m_store;
     ScriptedFolders m_folders;
@@ -222,6 +228,74 @@ TEST_F(WinWindow, TitleSizeMenuAndTimer)
     EXPECT_EQ(textOf(item(Control::lblStatus)), "Desconectado.");
     m_window->setEnabled(Control::Timer1, false);
     EXPECT_FALSE(m_window->isEnabled(Control::Timer1));
+}
+
+// "Portas" lists what Windows reports: under Wine, the ports of SERIALCOMM,
+// two of them written here as a serial driver would, beside Wine's own. In
+// number order; one beyond the window's 255 cannot be chosen, nor any while
+// connected; choosing one fills "Porta COM".
+TEST_F(WinWindow, PortasListsTheComPortsWindowsReports)
+{
+    HKEY serialcomm = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE,
+                              L"HARDWARE\\DEVICEMAP\\SERIALCOMM",
+                              0,
+                              nullptr,
+                              REG_OPTION_VOLATILE,
+                              KEY_ALL_ACCESS,
+                              nullptr,
+                              &serialcomm,
+                              nullptr),
+              ERROR_SUCCESS);
+    const std::pair<const wchar_t*, const wchar_t*> planted[] = {
+        {L"\\Device\\LogQvrTest300", L"COM300"},
+        {L"\\Device\\LogQvrTest57", L"COM57"}};
+    for (const auto& [name, port] : planted)
+        RegSetValueExW(serialcomm,
+                       name,
+                       0,
+                       REG_SZ,
+                       reinterpret_cast<const BYTE*>(port),
+                       static_cast<DWORD>((wcslen(port) + 1) * sizeof(wchar_t)));
+    const HMENU portas = GetSubMenu(GetMenu(m_window->hwnd()), 0);
+    const auto open = [&] {
+        SendMessageW(m_window->hwnd(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(portas), 0);
+        std::vector<std::pair<std::string, bool>> entries;
+        for (int i = 0; i < GetMenuItemCount(portas); ++i) {
+            wchar_t text[128] = {};
+            GetMenuStringW(portas, static_cast<UINT>(i), text, 128, MF_BYPOSITION);
+            const bool on =
+                !(GetMenuState(portas, static_cast<UINT>(i), MF_BYPOSITION) & MF_GRAYED);
+            entries.emplace_back(win32::narrow(text), on);
+            std::printf("Portas: %s%s\n", win32::narrow(text).c_str(), on ? "" : " (off)");
+        }
+        return entries;
+    };
+    wchar_t title[32] = {};
+    GetMenuStringW(GetMenu(m_window->hwnd()), 0, title, 32, MF_BYPOSITION);
+    EXPECT_EQ(win32::narrow(title), "Portas");
+
+    std::vector<std::pair<std::string, bool>> entries = open();
+    const auto at = [&](const std::string& text) {
+        return std::find_if(entries.begin(), entries.end(), [&](const auto& e) {
+            return e.first == text;
+        });
+    };
+    ASSERT_NE(at("COM57"), entries.end());
+    ASSERT_NE(at("COM300"), entries.end());
+    EXPECT_LT(at("COM57"), at("COM300"));
+    EXPECT_TRUE(at("COM57")->second);
+    EXPECT_FALSE(at("COM300")->second);
+    const auto index = static_cast<int>(at("COM57") - entries.begin());
+    SendMessageW(m_window->hwnd(), WM_COMMAND, static_cast<WPARAM>(kFirstPortEntryId + index), 0);
+    EXPECT_EQ(m_window->text(Control::txtCOM), "57");
+
+    m_window->values().PortaAberta = true;
+    entries = open();
+    EXPECT_FALSE(at("COM57")->second);
+    for (const auto& [name, port] : planted)
+        RegDeleteValueW(serialcomm, name);
+    RegCloseKey(serialcomm);
 }
 
 TEST_F(WinWindow, TypingRulesOnRealCharacters)
@@ -377,6 +451,48 @@ TEST_F(WinWindow, AboutBoxAtItsStoredPlaceClosesWithEnter)
     EXPECT_EQ(version, "Versão 1.0.0");
     EXPECT_EQ(frame.left, 200);
     EXPECT_EQ(frame.top, 50);
+}
+
+// A device that answers, from a script, and the reset template copied where
+// the downloads fill it.
+class WinWindowWithDevice : public WinWindow {
+protected:
+    WinWindowWithDevice()
+    {
+        m_api = &m_device;
+        m_templateFolder = m_templates.path().substr(0, m_templates.path().size() - 1);
+        const std::string linux =
+            wintest::fromLinux(std::string(LOGQVR_LINUX_BIN) + "/LOG_RESET_QVR.mdb");
+        CopyFileW(win32::widen(linux).c_str(),
+                  win32::widen(m_templates.file("LOG_RESET_QVR.mdb")).c_str(),
+                  FALSE);
+    }
+
+    // The window goes before the device it holds.
+    void TearDown() override { m_window.reset(); }
+
+    CallLog m_calls;
+    ScriptedKestrune m_device{m_calls};
+    wintest::TempFolder m_templates;
+};
+
+// Enter presses the focused button, and that one only. "LOG de Reset" turns
+// itself off while it runs, which hands the focus on to "Procurar...": that
+// button must not be pressed as well once the download is over.
+TEST_F(WinWindowWithDevice, EnterPressesTheFocusedButtonOnce)
+{
+    m_device.registers[17172] = 5;  // the reset log holds entries
+    m_device.failing[17600] = true; // but none can be read
+    m_window->setText(Control::txtRetry, "1");
+    m_window->setEnabled(Control::cmdLogReset, true);
+    SetFocus(item(Control::cmdLogReset));
+    pressKey(item(Control::cmdLogReset), VK_RETURN);
+    m_window->processEvents();
+
+    EXPECT_EQ(std::count(m_calls.begin(), m_calls.end(), "modbus_rd(1,17172,1)"), 1);
+    ASSERT_EQ(m_prompts.shown.size(), 1u);
+    EXPECT_EQ(m_prompts.shown[0].text, "Erro ao ler o LOG");
+    EXPECT_TRUE(m_folders.titles.empty()) << "\"Procurar...\" was pressed too";
 }
 
 TEST(WinPrompts, TheQuestionsButtonsReadSimAndNao)
