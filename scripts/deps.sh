@@ -12,6 +12,7 @@ packages=(
     mdbtools
     locales
     dpkg-dev file xvfb xauth xdotool
+    help2man lintian
 )
 # Node.js may come from another packaging than Debian's; any node >= 18 with npm will do.
 command -v node >/dev/null 2>&1 && command -v npm >/dev/null 2>&1 || packages+=(nodejs npm)
