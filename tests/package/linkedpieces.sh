@@ -10,11 +10,13 @@ set -euo pipefail
 
 # The piece an input from outside the build tree belongs to, as the notices
 # (packaging/notices.txt) name it. "-": the start-up files that glibc and GCC
-# license to every program without asking for a notice. A new library linked
-# in gets its row here and its paragraph in the notices.
+# license to every program without asking for a notice, and the sanitizers'
+# start-up, which only the tested, never shipped, sanitizer builds carry. A
+# new library linked in gets its row here and its paragraph in the notices.
 piece_of() {
     case "$1" in
     */crt1.o | */Scrt1.o | */crti.o | */crtn.o | */crtbegin*.o | */crtend*.o) echo - ;;
+    */lib*san_preinit.o) echo - ;;
     */libstdc++.a | */libsupc++.a) echo libstdc++ ;;
     */libgcc.a | */libgcc_eh.a) echo libgcc ;;
     *-w64-mingw32/lib/libpthread.a | *-w64-mingw32/lib/libwinpthread.a) echo winpthreads ;;
