@@ -37,6 +37,17 @@ function(logqvr_read_release)
 endfunction()
 logqvr_read_release()
 
+# <file>.gz beside <file>, made by <target>. -n keeps the name and time out of
+# the gzip header, so rebuilds give the same bytes (lintian asks for -9 -n).
+function(logqvr_gzip file target)
+    add_custom_command(
+        OUTPUT ${file}.gz
+        COMMAND gzip -9 -n -k -f ${file}
+        DEPENDS ${file}
+        VERBATIM)
+    add_custom_target(${target} ALL DEPENDS ${file}.gz)
+endfunction()
+
 function(logqvr_link_map target)
     file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/linkmaps)
     target_link_options(${target} PRIVATE
@@ -63,14 +74,7 @@ function(logqvr_program target)
     else()
         logqvr_help2man(${target} "${arg_DESCRIPTION}" page)
     endif()
-    # -n: no name or time stamp in the gzip header, so rebuilds give the same
-    # bytes (lintian asks for both -9 and -n).
-    add_custom_command(
-        OUTPUT ${page}.gz
-        COMMAND gzip -9 -n -k -f ${page}
-        DEPENDS ${page}
-        VERBATIM)
-    add_custom_target(${target}_manpage ALL DEPENDS ${page}.gz)
+    logqvr_gzip(${page} ${target}_manpage)
     install(FILES ${page}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT ${arg_COMPONENT})
 endfunction()
 
