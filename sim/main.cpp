@@ -27,16 +27,53 @@ struct Options {
     std::optional<long> firmware, release, options;
     std::vector<long> erased, badCrc;
     sim::Faults faults;
+    std::string info; // --help or --version: print it and do nothing else
 };
 
-void usage()
+// In Portuguese, like the program it plays against: the manual page of the
+// Debian package is made from it.
+void usage(std::FILE* out)
 {
-    std::fprintf(stderr,
-                 "usage: qvr-sim [--ports DIR] [--port N] [--slave A] [--pointer P]\n"
-                 "               [--reset-pointer R] [--firmware V] [--release R] [--options O]\n"
-                 "               [--erased N,N,...] [--bad-crc N,N,...] [--byte-delay-us U]\n"
-                 "               [--fault silent|bad-crc] [--truncate N]\n"
-                 "--byte-delay-us: wire time per byte; 1146 plays a 9600-baud line (11 bits)\n");
+    std::fputs("Uso: qvr-sim [OPÇÃO]...\n"
+               "Simula um equipamento QVR/KPW num pseudo-terminal, para demonstrações e\n"
+               "treinamento: escreve o caminho do terminal e responde como escravo Modbus RTU\n"
+               "até receber SIGINT ou SIGTERM (Ctrl+C).\n"
+               "\n"
+               "Opções:\n"
+               "  --ports PASTA         cria o link PASTA/comN para o terminal, para que o\n"
+               "                        LOG_QVR o abra como a porta N, e o apaga ao sair\n"
+               "  --port N              o número N desse link, 0 a 255 (padrão 1)\n"
+               "  --slave A             o endereço Modbus do equipamento, 1 a 247 (padrão 1)\n"
+               "  --pointer P           o último registro gravado do LOG de dados, 0 a 65535\n"
+               "                        (padrão 10380)\n"
+               "  --reset-pointer R     o ponteiro do LOG de reset; 0 deixa o LOG vazio\n"
+               "                        (padrão 1)\n"
+               "  --firmware V          a versão do firmware vezes 100 (padrão 124: v1.24)\n"
+               "  --release R           a revisão do firmware (padrão 4)\n"
+               "  --options O           a palavra de opções; o bit 1 é a opção de LOG\n"
+               "                        (padrão 2)\n"
+               "  --erased N,N,...      registros apagados (todas as palavras 0xFFFF)\n"
+               "  --bad-crc N,N,...     registros gravados com o CRC errado\n"
+               "  --byte-delay-us U     tempo de linha de cada byte, em microssegundos: 1146\n"
+               "                        imita uma linha de 9600 baud (11 bits por byte)\n"
+               "  --fault silent        não responde a nenhuma leitura\n"
+               "  --fault bad-crc       responde com o CRC do quadro errado\n"
+               "  --truncate N          envia só os N primeiros bytes de cada resposta\n"
+               "  --help                mostra esta ajuda e sai\n"
+               "  --version             mostra a versão e sai\n"
+               "\n"
+               "Exemplo:\n"
+               "  qvr-sim --ports ~/.config/kestrune/ports --port 1\n"
+               "                        o equipamento simulado aparece no LOG_QVR como a\n"
+               "                        porta 1, no endereço 1\n",
+               out);
+}
+
+void version()
+{
+    std::printf("qvr-sim (LOG_QVR) %s\n"
+                "Copyright (C) 2026 The LOG_QVR authors. Todos os direitos reservados.\n",
+                QVR_SIM_VERSION);
 }
 
 bool parseNumber(const char* text, long min, long max, long* out)
@@ -95,6 +132,10 @@ bool parseOptions(int argc, char** argv, Options* o)
                                                  {"--byte-delay-us", 0, 100000}};
     for (int i = 1; i < argc; i += 2) {
         const std::string name = argv[i];
+        if (name == "--help" || name == "--version") {
+            o->info = name;
+            return true;
+        }
         if (i + 1 >= argc) {
             std::fprintf(stderr, "qvr-sim: %s needs a value\n", name.c_str());
             return false;
@@ -191,8 +232,16 @@ int main(int argc, char** argv)
 {
     Options o;
     if (!parseOptions(argc, argv, &o)) {
-        usage();
+        usage(stderr);
         return 2;
+    }
+    if (o.info == "--help") {
+        usage(stdout);
+        return 0;
+    }
+    if (o.info == "--version") {
+        version();
+        return 0;
     }
     // Block the stop signals before the serving thread exists, so only
     // sigwait below ever sees them.

@@ -11,7 +11,12 @@ const char* const kReportUsage =
     "  -o SAIDA.html   grava o relatório de um único arquivo neste nome\n"
     "  --pasta PASTA   grava os relatórios nesta pasta\n"
     "  --csv           grava também o CSV de todos os registros, ao lado do relatório\n"
-    "  --abrir         abre cada relatório no navegador\n";
+    "  --abrir         abre cada relatório no navegador\n"
+    "  --help          mostra esta ajuda e sai\n"
+    "  --version       mostra a versão e sai\n"
+    "\n"
+    "Sai com 0 quando todos os relatórios foram gravados, 1 quando algum não foi (o motivo\n"
+    "vai para a saída de erros) e 2 quando os argumentos não formam um comando.\n";
 
 std::optional<ReportCommand> parseReportCommand(const std::vector<std::string>& args,
                                                 std::string& error)

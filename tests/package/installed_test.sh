@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # The packages as a technician gets them, unpacked into a throwaway root
 # (dpkg -x; nothing is installed on this machine): their layout, fields and
-# links, then the installed program started by an ordinary user under Xvfb
+# links, a manual page that man finds for every program, notices that name
+# what was linked in, then the installed program started by an ordinary user
+# under Xvfb
 # against the installed simulator and driven by keys from outside: a damaged
 # per-user template copy is replaced with a warning box, Enter in the port
 # field connects, one data-log download of 5 records lands in the documents
 # folder and is read back with mdbtools.
-#   installed_test.sh PACKAGES_DIR VERSION
+#   installed_test.sh PACKAGES_DIR VERSION LINKMAPS_DIR
 # Exit 77 (skipped) when a tool is missing or no ordinary user can be had.
 set -euo pipefail
 
@@ -85,7 +87,8 @@ fi
 
 packages=$1
 version=$2
-for tool in dpkg-deb xvfb-run xdotool mdb-count mdb-export ldd; do
+linkmaps=$3
+for tool in dpkg-deb xvfb-run xdotool mdb-count mdb-export ldd man; do
     command -v "$tool" >/dev/null || skip "$tool is not installed (scripts/deps.sh installs it)"
 done
 program_deb=$packages/logqvr_${version}_amd64.deb
@@ -109,9 +112,34 @@ done
     fail "usr/bin holds more than the three programs: $(ls "$tree/usr/bin")"
 "$tree/usr/bin/logqvr-report" "$tree/usr/share/logqvr/LOG_QVR.mdb" -o "$work/template.html" >/dev/null ||
     fail "the installed logqvr-report does not report on the installed template"
-[ "$(dpkg-deb -c "$sim_deb" | grep -c -v '/$')" = 1 ] || fail "logqvr-sim holds more than qvr-sim"
+sim_files=$(dpkg-deb -c "$sim_deb" | awk '$6 !~ /\/$/ { print $6 }' | sort | tr '\n' ' ')
+[ "$sim_files" = "./usr/bin/qvr-sim ./usr/share/doc/logqvr-sim/changelog.gz \
+./usr/share/doc/logqvr-sim/copyright ./usr/share/man/man1/qvr-sim.1.gz " ] ||
+    fail "logqvr-sim holds more or less than qvr-sim, its page and its notices: $sim_files"
 grep -q "^Comment=.*equipamentos" "$tree/usr/share/applications/logqvr.desktop" ||
     fail "the desktop entry has no Portuguese comment"
+
+echo "-- manual pages"
+for program in "$tree"/usr/bin/*; do
+    name=$(basename "$program")
+    page=$(MANPATH=$tree/usr/share/man man -w "$name" 2>/dev/null) ||
+        fail "man finds no page for $name"
+    [ "$page" = "$tree/usr/share/man/man1/$name.1.gz" ] || fail "man $name finds $page"
+    MANWIDTH=80 man -l "$page" 2>/dev/null | grep -q "^NOME" ||
+        fail "the page of $name is not in Portuguese"
+done
+
+echo "-- notices of what was linked in"
+for deb in "$program_deb" "$sim_deb"; do
+    package=$(dpkg-deb -f "$deb" Package)
+    binaries=()
+    for file in $(dpkg-deb -c "$deb" | awk '$6 !~ /\/$/ { print $6 }'); do
+        ! cmp -s -n 4 <(printf '\177ELF') "$tree/$file" || binaries+=("$tree/$file")
+    done
+    [ ${#binaries[@]} -gt 0 ] || fail "no binaries found in $package"
+    bash "$(dirname "$0")/linkedpieces.sh" "$tree/usr/share/doc/$package/copyright" "$linkmaps" \
+        "${binaries[@]}" || fail "$package's copyright misses a piece linked into it"
+done
 
 echo "-- fields and dependencies"
 [ "$(dpkg-deb -f "$program_deb" Package Version)" = "$(printf 'Package: logqvr\nVersion: %s' "$version")" ] ||

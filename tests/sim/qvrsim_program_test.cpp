@@ -12,6 +12,7 @@
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 extern char** environ;
@@ -162,5 +163,22 @@ TEST(QvrSimProgram, RefusesBadOptions)
         ASSERT_TRUE(program.running());
         EXPECT_EQ(program.firstLine(), "") << args[0];
         EXPECT_EQ(program.wait(), 2) << args[0];
+    }
+}
+
+// The manual page is made from these two by help2man, which needs each on
+// stdout with exit status 0, wherever it stands among the options.
+TEST(QvrSimProgram, AnswersHelpAndVersionOnStdout)
+{
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"--help"}, "Uso: qvr-sim [OPÇÃO]..."},
+        {{"--slave", "3", "--help"}, "Uso: qvr-sim [OPÇÃO]..."},
+        {{"--version"}, "qvr-sim (LOG_QVR) " QVR_SIM_VERSION},
+    };
+    for (const auto& [args, firstLine] : cases) {
+        Program program(args);
+        ASSERT_TRUE(program.running());
+        EXPECT_EQ(program.firstLine(), firstLine) << args[0];
+        EXPECT_EQ(program.wait(), 0) << args[0];
     }
 }
