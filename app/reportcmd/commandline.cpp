@@ -5,7 +5,7 @@
 #include "report/reportfile.h"
 
 const char* const kReportUsage =
-    "uso: logqvr-report ARQUIVO.mdb... [-o SAIDA.html | --pasta PASTA] [--csv] [--abrir]\n"
+    "Uso: logqvr-report ARQUIVO.mdb... [-o SAIDA.html | --pasta PASTA] [--csv] [--abrir]\n"
     "Grava o relatório de cada LOG (LOG de dados ou de reset) ao lado do arquivo, com o\n"
     "mesmo nome e .html.\n"
     "  -o SAIDA.html   grava o relatório de um único arquivo neste nome\n"
