@@ -11,7 +11,13 @@
 #include "core/kestruneapi.h"
 #include "core/prompts.h"
 
-ConnectController::ConnectController(ControllerContext context) : m_ctx(context) {}
+#include <utility>
+
+ConnectController::ConnectController(ControllerContext context,
+                                     std::function<void(bool identified)> logReady)
+    : m_ctx(context), m_logReady(std::move(logReady))
+{
+}
 
 void ConnectController::cmdOK_Click()
 {
@@ -68,7 +74,8 @@ void ConnectController::connect()
 void ConnectController::identify()
 {
     FormValues& v = m_ctx.values;
-    if (retriedRead(m_ctx.lib, m_ctx.view, slave(), reg::kIdent, 3)) {
+    const bool identified = retriedRead(m_ctx.lib, m_ctx.view, slave(), reg::kIdent, 3);
+    if (identified) {
         v.VersaoHUS_inf = static_cast<int32_t>(m_ctx.lib.modbus_var(0));
         v.NumSerie1 = static_cast<int32_t>(m_ctx.lib.modbus_var(1));
         v.NumSerie2 = static_cast<int32_t>(m_ctx.lib.modbus_var(2));
@@ -85,6 +92,8 @@ void ConnectController::identify()
     if (retriedRead(m_ctx.lib, m_ctx.view, slave(), reg::kLogPointer, 1)) {
         v.PonteiroLOG = static_cast<int32_t>(m_ctx.lib.modbus_var(0));
         enableLogControls();
+        if (m_logReady)
+            m_logReady(identified);
     } else {
         m_ctx.prompts.show("Erro ao ler os registradores.", PromptIcon::Warning, "Erro");
         dropLink(m_ctx.lib, v);

@@ -5,10 +5,15 @@
 #include "core/controllercontext.h"
 
 #include <cstdint>
+#include <functional>
 
 class ConnectController {
 public:
-    explicit ConnectController(ControllerContext context);
+    // logReady runs at the end of every connect that switched the log
+    // controls on, told whether this connect read the serial number; it must
+    // not throw, as the window already shows the device connected.
+    explicit ConnectController(ControllerContext context,
+                               std::function<void(bool identified)> logReady = {});
 
     // Also run by Enter in txtCOM and txtEnd.
     void cmdOK_Click();
@@ -23,4 +28,5 @@ private:
     uint32_t slave() const;
 
     ControllerContext m_ctx;
+    std::function<void(bool identified)> m_logReady;
 };

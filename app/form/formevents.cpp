@@ -9,6 +9,7 @@
 #include "core/prompts.h"
 #include "form/folderchoice.h"
 #include "logexport/datalogdownload.h"
+#include "logexport/devicehistory.h"
 #include "logexport/downloadprogress.h"
 #include "logexport/resetlogdownload.h"
 
@@ -27,7 +28,10 @@ FormEvents::FormEvents(ControllerServices services,
 {
     const ControllerContext ctx{m_services, m_view, m_values};
     m_lifecycle = std::make_unique<FormLifecycle>(ctx);
-    m_connect = std::make_unique<ConnectController>(ctx);
+    m_history = std::make_unique<logexport::DeviceHistory>(ctx);
+    m_connect = std::make_unique<ConnectController>(ctx, [this](bool identified) {
+        m_history->connected(identified);
+    });
     m_poll = std::make_unique<PollController>(ctx);
     m_dataLog = std::make_unique<DataLogDownload>(ctx);
     m_resetLog = std::make_unique<ResetLogDownload>(ctx);

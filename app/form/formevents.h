@@ -22,6 +22,10 @@ class ResetLogDownload;
 class CancelController;
 class FolderChoice;
 
+namespace logexport {
+class DeviceHistory;
+}
+
 class FormEvents {
 public:
     // `view` is the window; `folders` serves "Procurar..."; `closeWindow`
@@ -82,6 +86,7 @@ private:
     int m_depth = 0;
     bool m_closePending = false;
     std::unique_ptr<FormLifecycle> m_lifecycle;
+    std::unique_ptr<logexport::DeviceHistory> m_history;
     std::unique_ptr<ConnectController> m_connect;
     std::unique_ptr<PollController> m_poll;
     std::unique_ptr<DataLogDownload> m_dataLog;

@@ -38,12 +38,15 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand)
         logexport::firstRunCaminho(templates, place.folder, winui::documentsFolder());
     winui::RegistrySettingsStore store(place.settingsName);
     winui::RegistrySettingsStore reportStore(place.settingsName, reportkey::kGroup);
+    winui::RegistrySettingsStore historyStore(place.settingsName, historykey::kGroup);
     winui::Win32Prompts prompts;
     winui::ShellFolderPicker folders;
     winui::OpenLogPicker logPicker;
     winui::ShellReportBrowser browser;
-    ReportMenu reportMenu(
-        reportStore, prompts, browser, userFolder.empty() ? place.folder : userFolder);
+    ReportMenu reportMenu(reportStore,
+                          prompts,
+                          browser,
+                          userFolder.empty() ? place.folder : userFolder);
     SystemClock clock;
 
     int exitCode = 1;
@@ -57,7 +60,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand)
                                                  firstRunCaminho,
                                                  [&reportMenu](const std::string& path) {
                                                      reportMenu.fileWritten(path);
-                                                 }},
+                                                 },
+                                                 &historyStore},
                               folders);
         window.setReportMenu(reportMenu, logPicker);
         if (window.create(showCommand)) {
