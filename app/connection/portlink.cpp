@@ -1,11 +1,11 @@
 #include "connection/portlink.h"
 
-#include "connection/textnumber.h"
 #include "core/controllercontext.h"
 #include "core/formvalues.h"
 #include "core/formview.h"
 #include "core/kestruneapi.h"
 #include "core/prompts.h"
+#include "core/textnumber.h"
 
 #include <algorithm>
 #include <string>

@@ -1,8 +1,8 @@
 #include "connection/retry.h"
 
-#include "connection/textnumber.h"
 #include "core/formview.h"
 #include "core/kestruneapi.h"
+#include "core/textnumber.h"
 
 double attemptLimit(const FormView& view)
 {

@@ -1,15 +1,15 @@
 #include "form/formevents.h"
 
 #include "connection/connectcontroller.h"
-#include "connection/formlifecycle.h"
 #include "connection/pollcontroller.h"
 #include "core/errors.h"
 #include "core/formlayout.h"
 #include "core/formview.h"
 #include "core/prompts.h"
 #include "form/folderchoice.h"
+#include "form/formlifecycle.h"
+#include "logexport/cancelcontroller.h"
 #include "logexport/datalogdownload.h"
-#include "logexport/downloadprogress.h"
 #include "logexport/resetlogdownload.h"
 
 #include <utility>
