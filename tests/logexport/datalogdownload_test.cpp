@@ -1,9 +1,8 @@
 // The data-log download against the simulated device over a pty, through the
 // real libkestrune and the real .mdb engine; files are read back with mdbtools.
 #include "connection/connectcontroller.h"
-#include "downloadrig.h"
+#include "downloadtest.h"
 #include "expectedrows.h"
-#include "logexport/cancelcontroller.h"
 #include "logexport/datalogdownload.h"
 #include "logexport/resetlogdownload.h"
 
