@@ -1,6 +1,7 @@
 #include "connection/portlink.h"
 
 #include "core/controllercontext.h"
+#include "core/formlayout.h"
 #include "core/formvalues.h"
 #include "core/formview.h"
 #include "core/kestruneapi.h"
@@ -71,11 +72,7 @@ bool openLink(const ControllerContext& ctx, const LinkSettings& settings)
 
 void switchPortFields(FormView& view, bool enabled)
 {
-    for (Control c : {Control::txtTimeout,
-                      Control::txtRetry,
-                      Control::cboBaudRate,
-                      Control::txtCOM,
-                      Control::txtEnd})
+    for (Control c : frmMainControlsWith(&ControlDesign::connectionField))
         view.setEnabled(c, enabled);
 }
 

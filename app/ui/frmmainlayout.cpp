@@ -6,6 +6,7 @@
 #include "ui/textbox.h"
 
 #include <QAction>
+#include <QButtonGroup>
 #include <QComboBox>
 #include <QFrame>
 #include <QLabel>
@@ -122,8 +123,18 @@ void FrmMain::buildControls()
         w->setEnabled(design.enabled);
         if (design.id)
             m_controls[*design.id] = w;
+        if (design.optionGroup > 0)
+            optionGroup(design.optionGroup)->addButton(static_cast<QRadioButton*>(w));
     }
     m_txtCOM = static_cast<TextBox*>(m_controls.at(Control::txtCOM));
+}
+
+QButtonGroup* FrmMain::optionGroup(int number)
+{
+    QButtonGroup*& group = m_optionGroups[number];
+    if (!group)
+        group = new QButtonGroup(this);
+    return group;
 }
 
 void FrmMain::buildMenu()

@@ -42,8 +42,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand)
     winui::ShellFolderPicker folders;
     winui::OpenLogPicker logPicker;
     winui::ShellReportBrowser browser;
-    ReportMenu reportMenu(
-        reportStore, prompts, browser, userFolder.empty() ? place.folder : userFolder);
+    ReportMenu reportMenu(reportStore,
+                          prompts,
+                          browser,
+                          userFolder.empty() ? place.folder : userFolder);
     SystemClock clock;
 
     int exitCode = 1;
