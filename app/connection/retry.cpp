@@ -37,16 +37,3 @@ bool retriedRead(KestruneApi& lib,
         [&] { return lib.modbus_rd(slave, first, count) == 1; },
         afterEach);
 }
-
-bool retriedWrite(KestruneApi& lib,
-                  const FormView& view,
-                  uint32_t slave,
-                  uint32_t reg,
-                  uint32_t value,
-                  const std::function<void()>& afterEach)
-{
-    return retried(
-        view,
-        [&] { return lib.modbus_wr(slave, reg, value) == 1; },
-        afterEach);
-}
