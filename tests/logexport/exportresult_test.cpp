@@ -6,7 +6,6 @@
 #include "logexport/resetlogdownload.h"
 
 #include <filesystem>
-#include <functional>
 
 namespace {
 
@@ -18,7 +17,7 @@ struct ResultCase {
     const char* name;
     bool resetLog;
     PartialChoice choice;
-    std::function<void(DownloadRig&)> arrange;
+    void (*arrange)(DownloadRig&);
     ExportEnd end;
     const char* file; // the name in the output folder, "" for none
     int rows;
@@ -41,13 +40,59 @@ void lastTen(DownloadRig& rig)
     rig.view.setText(Control::txtUltimos, "10");
 }
 
-void failAfter(DownloadRig& rig, int register_, int reads)
+// lastTen from a device that answers only so many record reads.
+template <int kReads> void lastTenReading(DownloadRig& rig)
 {
+    lastTen(rig);
     sim::Faults f;
-    f.failReadsAtRegister = register_;
-    f.failAfterReadsOfRegister = reads;
+    f.failReadsAtRegister = 17500;
+    f.failAfterReadsOfRegister = kReads;
     rig.device.setFaults(f);
 }
+
+// lastTen, "Cancelar" pressed in the third record's yield (the first yield
+// comes before the walk).
+void lastTenCancelled(DownloadRig& rig)
+{
+    lastTen(rig);
+    rig.view.onProcessEvents = [&rig] {
+        if (rig.view.isEnabled(Control::cmdCancelar) && rig.view.processEventsCount == 4)
+            CancelController(rig.context()).cmdCancelar_Click();
+    };
+}
+
+template <const char* kText> void lastTenAs(DownloadRig& rig)
+{
+    lastTen(rig);
+    rig.view.setText(Control::txtUltimos, kText);
+}
+constexpr char kTooMany[] = "10381";
+constexpr char kNoNumber[] = "12abc";
+
+void emptyLog(DownloadRig& rig)
+{
+    rig.values.PonteiroLOG = 0;
+}
+
+// Slot 2 of 78 carries a wrong CRC; 8 slots are blank.
+void resetLog(DownloadRig& rig)
+{
+    rig.device.withState([](sim::DeviceState& s) {
+        s.fillResetLog(5);
+        s.resetLog[2][25] ^= 0x0001;
+    });
+}
+
+void portLeadingNowhere(DownloadRig& rig)
+{
+    rig.lib().close_comm();
+    rig.values.PortaAberta = false;
+    std::filesystem::create_symlink("/nonexistent/tty", rig.programFolder() + "/../ports/com9");
+    rig.view.setText(Control::txtCOM, "9");
+}
+
+constexpr const char* kWhole = "LOG_QVR_END1_2024_03_05_14_05_09.mdb";
+constexpr const char* kPartial = "LOG_QVR_END1_2024_03_05_14_05_09_PARCIAL.mdb";
 
 class ExportResults : public DownloadTest, public testing::WithParamInterface<ResultCase> {};
 
@@ -72,112 +117,22 @@ TEST_P(ExportResults, TellHowTheRunEndedAndWhatItWrote)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Ends,
-    ExportResults,
-    testing::Values(ResultCase{"dataDone",
-                               false,
-                               PartialChoice::Ask,
-                               lastTen,
-                               ExportEnd::Done,
-                               "LOG_QVR_END1_2024_03_05_14_05_09.mdb",
-                               10,
-                               1},
-                    ResultCase{"readFailureKept",
-                               false,
-                               PartialChoice::Keep,
-                               [](DownloadRig& r) {
-                                   lastTen(r);
-                                   failAfter(r, 17500, 7);
-                               },
-                               ExportEnd::ReadFailed,
-                               "LOG_QVR_END1_2024_03_05_14_05_09_PARCIAL.mdb",
-                               7,
-                               1},
-                    ResultCase{"readFailureDropped",
-                               false,
-                               PartialChoice::Drop,
-                               [](DownloadRig& r) {
-                                   lastTen(r);
-                                   failAfter(r, 17500, 3);
-                               },
-                               ExportEnd::ReadFailed,
-                               "",
-                               3,
-                               0},
-                    ResultCase{"cancelledKept",
-                               false,
-                               PartialChoice::Keep,
-                               [](DownloadRig& r) {
-                                   lastTen(r);
-                                   r.view.onProcessEvents = [&r] {
-                                       if (r.view.isEnabled(Control::cmdCancelar) &&
-                                           r.view.processEventsCount == 4)
-                                           CancelController(r.context()).cmdCancelar_Click();
-                                   };
-                               },
-                               ExportEnd::Cancelled,
-                               "LOG_QVR_END1_2024_03_05_14_05_09_PARCIAL.mdb",
-                               3,
-                               0},
-                    ResultCase{"empty",
-                               false,
-                               PartialChoice::Keep,
-                               [](DownloadRig& r) { r.values.PonteiroLOG = 0; },
-                               ExportEnd::Empty,
-                               "",
-                               0,
-                               0},
-                    ResultCase{"rejected",
-                               false,
-                               PartialChoice::Keep,
-                               [](DownloadRig& r) {
-                                   lastTen(r);
-                                   r.view.setText(Control::txtUltimos, "10381");
-                               },
-                               ExportEnd::Rejected,
-                               "",
-                               0,
-                               0},
-                    ResultCase{"error",
-                               false,
-                               PartialChoice::Keep,
-                               [](DownloadRig& r) {
-                                   lastTen(r);
-                                   r.view.setText(Control::txtUltimos, "12abc");
-                               },
-                               ExportEnd::Error,
-                               "",
-                               0,
-                               0},
-                    ResultCase{"resetDone",
-                               true,
-                               PartialChoice::Ask,
-                               [](DownloadRig& r) {
-                                   r.device.withState([](sim::DeviceState& s) {
-                                       s.fillResetLog(5);
-                                       s.resetLog[2][25] ^= 0x0001;
-                                   });
-                               },
-                               ExportEnd::Done,
-                               "LOG_RESET_QVR_END1_2024_03_05_14_05_09.mdb",
-                               70,
-                               1},
-                    ResultCase{"resetNoLink",
-                               true,
-                               PartialChoice::Keep,
-                               [](DownloadRig& r) {
-                                   r.lib().close_comm();
-                                   r.values.PortaAberta = false;
-                                   std::filesystem::create_symlink("/nonexistent/tty",
-                                                                   r.programFolder() +
-                                                                       "/../ports/com9");
-                                   r.view.setText(Control::txtCOM, "9");
-                               },
-                               ExportEnd::NoLink,
-                               "",
-                               0,
-                               0}),
+using E = ExportEnd;
+using P = PartialChoice;
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Ends, ExportResults, testing::Values(
+    ResultCase{"dataDone", false, P::Ask, lastTen, E::Done, kWhole, 10, 1},
+    ResultCase{"readFailureKept", false, P::Keep, lastTenReading<7>, E::ReadFailed, kPartial, 7, 1},
+    ResultCase{"readFailureDropped", false, P::Drop, lastTenReading<3>, E::ReadFailed, "", 3, 0},
+    ResultCase{"cancelledKept", false, P::Keep, lastTenCancelled, E::Cancelled, kPartial, 3, 0},
+    ResultCase{"empty", false, P::Keep, emptyLog, E::Empty, "", 0, 0},
+    ResultCase{"rejected", false, P::Keep, lastTenAs<kTooMany>, E::Rejected, "", 0, 0},
+    ResultCase{"error", false, P::Keep, lastTenAs<kNoNumber>, E::Error, "", 0, 0},
+    ResultCase{"resetDone", true, P::Ask, resetLog, E::Done,
+               "LOG_RESET_QVR_END1_2024_03_05_14_05_09.mdb", 70, 1},
+    ResultCase{"resetNoLink", true, P::Keep, portLeadingNowhere, E::NoLink, "", 0, 0}),
     [](const testing::TestParamInfo<ResultCase>& info) { return std::string(info.param.name); });
+// clang-format on
 
 } // namespace
