@@ -26,3 +26,14 @@ function(logqvr_publish_headers target)
     endif()
     target_include_directories(${target} PUBLIC ${root})
 endfunction()
+
+# A piece a layer writes once per system: `name`.cpp on Linux, `name`_win32.cpp
+# with the Windows helpers (win32/) on Windows.
+function(logqvr_system_source target name)
+    if(WIN32)
+        target_sources(${target} PRIVATE ${name}_win32.cpp)
+        target_link_libraries(${target} PRIVATE logqvr_win32)
+    else()
+        target_sources(${target} PRIVATE ${name}.cpp)
+    endif()
+endfunction()

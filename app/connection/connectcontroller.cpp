@@ -4,12 +4,12 @@
 #include "connection/portlink.h"
 #include "connection/registers.h"
 #include "connection/retry.h"
-#include "connection/textnumber.h"
 #include "core/errors.h"
 #include "core/formvalues.h"
 #include "core/formview.h"
 #include "core/kestruneapi.h"
 #include "core/prompts.h"
+#include "core/textnumber.h"
 
 #include <utility>
 

@@ -1,8 +1,8 @@
 #include "connection/connectionsettings.h"
 
-#include "connection/textnumber.h"
 #include "core/formview.h"
 #include "core/settingsstore.h"
+#include "core/textnumber.h"
 #include "logqvr_version.h"
 
 namespace {

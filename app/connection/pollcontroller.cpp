@@ -3,10 +3,10 @@
 #include "connection/portlink.h"
 #include "connection/registers.h"
 #include "connection/retry.h"
-#include "connection/textnumber.h"
 #include "core/formvalues.h"
 #include "core/formview.h"
 #include "core/kestruneapi.h"
+#include "core/textnumber.h"
 
 #include <cstdlib>
 

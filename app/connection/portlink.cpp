@@ -1,11 +1,12 @@
 #include "connection/portlink.h"
 
-#include "connection/textnumber.h"
 #include "core/controllercontext.h"
+#include "core/formlayout.h"
 #include "core/formvalues.h"
 #include "core/formview.h"
 #include "core/kestruneapi.h"
 #include "core/prompts.h"
+#include "core/textnumber.h"
 
 #include <algorithm>
 #include <string>
@@ -71,11 +72,7 @@ bool openLink(const ControllerContext& ctx, const LinkSettings& settings)
 
 void switchPortFields(FormView& view, bool enabled)
 {
-    for (Control c : {Control::txtTimeout,
-                      Control::txtRetry,
-                      Control::cboBaudRate,
-                      Control::txtCOM,
-                      Control::txtEnd})
+    for (Control c : frmMainControlsWith(&ControlDesign::connectionField))
         view.setEnabled(c, enabled);
 }
 

@@ -1,8 +1,8 @@
 #include "connection/retry.h"
 
-#include "connection/textnumber.h"
 #include "core/formview.h"
 #include "core/kestruneapi.h"
+#include "core/textnumber.h"
 
 double attemptLimit(const FormView& view)
 {
@@ -35,18 +35,5 @@ bool retriedRead(KestruneApi& lib,
     return retried(
         view,
         [&] { return lib.modbus_rd(slave, first, count) == 1; },
-        afterEach);
-}
-
-bool retriedWrite(KestruneApi& lib,
-                  const FormView& view,
-                  uint32_t slave,
-                  uint32_t reg,
-                  uint32_t value,
-                  const std::function<void()>& afterEach)
-{
-    return retried(
-        view,
-        [&] { return lib.modbus_wr(slave, reg, value) == 1; },
         afterEach);
 }

@@ -29,11 +29,3 @@ bool retriedRead(KestruneApi& lib,
                  uint32_t first,
                  uint32_t count,
                  const std::function<void()>& afterEach = {});
-
-// Retried modbus_wr(slave, reg, value); success is a result of exactly 1.
-bool retriedWrite(KestruneApi& lib,
-                  const FormView& view,
-                  uint32_t slave,
-                  uint32_t reg,
-                  uint32_t value,
-                  const std::function<void()>& afterEach = {});

@@ -1,14 +1,16 @@
 // The windows as designed: every control of frmMain and frmAbout with its
 // name, kind, caption or initial text, enabled state, typing limit, place,
-// font role and colour. Both front ends (Qt, Win32) build their windows from
-// these tables, so the two cannot drift apart. Places are client pixels at 96
-// dots per inch, 15 twips each.
+// font role and colour, and what it does with the keyboard, the mouse and the
+// other controls. Both front ends (Qt, Win32) build their windows from these
+// tables and read their rules here, so the two cannot drift apart. Places are
+// client pixels at 96 dots per inch, 15 twips each.
 #pragma once
 
 #include "core/formview.h"
 
 #include <optional>
 #include <span>
+#include <vector>
 
 enum class ControlKind {
     Label,
@@ -39,15 +41,34 @@ struct ControlDesign {
     ControlKind kind;
     // The handlers' name for it; none for the captions and lines that nothing
     // ever changes.
-    std::optional<Control> id;
-    const char* text; // caption or initial text, UTF-8
-    PixelRect rect;
+    std::optional<Control> id = std::nullopt;
+    const char* text = ""; // caption or initial text, UTF-8
+    PixelRect rect = {};
     bool enabled = true;
     int typingLimit = 0; // characters the user may type; 0 = no limit
     TextAlign align = TextAlign::Left;
     FontRole font = FontRole::Field;
     TextColour colour = TextColour::Default;
     bool wordWrap = false;
+
+    // One of the link's settings: off while the link is open or a download
+    // runs, all together.
+    bool connectionField = false;
+    // Enter typed into it connects (or disconnects), as cmdOK does.
+    bool enterConnects = false;
+    // Of the characters typed, only digits and Backspace reach it.
+    bool digitsOnly = false;
+    // Gaining the focus selects the whole text, caret at the start, so that
+    // typing replaces it.
+    bool selectAllOnFocus = false;
+    // A click into it selects the whole text.
+    bool selectAllOnClick = false;
+    // A change of its text, typed or written, selects this option.
+    std::optional<Control> selectsOption = std::nullopt;
+    // Options of one group (a number above 0) are checked one at a time.
+    int optionGroup = 0;
+    // Esc presses it.
+    bool pressedByEsc = false;
 };
 
 // The controls of frmMain in creation order. The ones that take the focus
@@ -58,6 +79,13 @@ std::span<const ControlDesign> frmMainControls();
 const ControlDesign& frmMainControl(Control id);
 // Text boxes, the list, buttons and options take the focus; in table order.
 bool takesFocus(ControlKind kind);
+// The controls of frmMain whose `flag` is set, in table order.
+std::vector<Control> frmMainControlsWith(bool ControlDesign::*flag);
+// The options checked one at a time with `option`, itself included: its
+// group, or itself alone.
+std::vector<Control> optionGroupOf(Control option);
+// The option a change of `field`'s text selects, if any.
+std::optional<Control> optionSelectedBy(Control field);
 
 inline constexpr int kFrmMainClientWidth = 440; // 6600 twips
 // 7845 twips and the progress row under lblTexto.

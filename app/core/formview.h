@@ -1,7 +1,8 @@
 // What the handlers see of frmMain: control texts, captions, enabled and checked
 // states, the baud-rate list position, the progress bar and the event yield.
-// The Qt window implements it over its widgets; tests implement it over plain
-// values.
+// Each window implements it over its own controls (the Qt window over its
+// widgets, the Win32 window over its child windows); tests implement it over
+// plain values.
 #pragma once
 
 #include <string>

@@ -1,10 +1,10 @@
 #include "form/aboutbox.h"
 
-#include "connection/textnumber.h"
 #include "core/errors.h"
 #include "core/formlayout.h"
 #include "core/prompts.h"
 #include "core/settingsstore.h"
+#include "core/textnumber.h"
 #include "logqvr_version.h"
 
 std::string aboutCaption()

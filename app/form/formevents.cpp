@@ -1,24 +1,19 @@
 #include "form/formevents.h"
 
 #include "connection/connectcontroller.h"
-#include "connection/formlifecycle.h"
 #include "connection/pollcontroller.h"
 #include "core/errors.h"
 #include "core/formlayout.h"
 #include "core/formview.h"
 #include "core/prompts.h"
 #include "form/folderchoice.h"
+#include "form/formlifecycle.h"
+#include "logexport/cancelcontroller.h"
 #include "logexport/datalogdownload.h"
 #include "logexport/devicehistory.h"
-#include "logexport/downloadprogress.h"
 #include "logexport/resetlogdownload.h"
 
 #include <utility>
-
-namespace {
-constexpr char16_t kEnter = 13;
-constexpr char16_t kBackspace = 8;
-} // namespace
 
 FormEvents::FormEvents(ControllerServices services,
                        FormView& view,
@@ -37,6 +32,13 @@ FormEvents::FormEvents(ControllerServices services,
     m_resetLog = std::make_unique<ResetLogDownload>(ctx);
     m_cancel = std::make_unique<CancelController>(ctx);
     m_folderChoice = std::make_unique<FolderChoice>(m_view, folders);
+    m_clicks = {
+        {Control::cmdOK, [this] { m_connect->cmdOK_Click(); }},
+        {Control::cmdGerar, [this] { m_dataLog->cmdGerar_Click(); }},
+        {Control::cmdLogReset, [this] { m_resetLog->cmdLogReset_Click(); }},
+        {Control::cmdProcurar, [this] { m_folderChoice->cmdProcurar_Click(); }},
+        {Control::cmdCancelar, [this] { m_cancel->cmdCancelar_Click(); }},
+    };
 }
 
 FormEvents::~FormEvents() = default;
@@ -61,37 +63,22 @@ void FormEvents::Timer1_Timer()
 
 bool FormEvents::click(Control button)
 {
-    switch (button) {
-    case Control::cmdOK:
-        guarded([this] { m_connect->cmdOK_Click(); });
-        return true;
-    case Control::cmdGerar:
-        guarded([this] { m_dataLog->cmdGerar_Click(); });
-        return true;
-    case Control::cmdLogReset:
-        guarded([this] { m_resetLog->cmdLogReset_Click(); });
-        return true;
-    case Control::cmdProcurar:
-        guarded([this] { m_folderChoice->cmdProcurar_Click(); });
-        return true;
-    case Control::cmdCancelar:
-        guarded([this] { m_cancel->cmdCancelar_Click(); });
-        return true;
-    default:
+    const auto handler = m_clicks.find(button);
+    if (handler == m_clicks.end())
         return false;
-    }
+    guarded(handler->second);
+    return true;
 }
 
 bool FormEvents::keyPress(Control field, char16_t code)
 {
-    if (field != Control::txtCOM && field != Control::txtEnd)
-        return false;
-    if (code == kEnter)
+    const ControlDesign& design = frmMainControl(field);
+    if (code == kEnterKey && design.enterConnects)
         click(Control::cmdOK);
-    if (field == Control::txtEnd || code == 0)
+    if (!design.digitsOnly || code == 0)
         return false;
     const bool digit = code >= u'0' && code <= u'9';
-    return !(digit || code == kBackspace);
+    return !(digit || code == kBackspaceKey);
 }
 
 void FormEvents::enter(Control focused)
@@ -102,12 +89,16 @@ void FormEvents::enter(Control focused)
         click(focused);
 }
 
+void FormEvents::escape()
+{
+    for (Control button : frmMainControlsWith(&ControlDesign::pressedByEsc))
+        click(button);
+}
+
 void FormEvents::textChanged(Control field)
 {
-    if (field == Control::txtDe || field == Control::txtAte)
-        m_view.setChecked(Control::optAte, true);
-    else if (field == Control::txtUltimos)
-        m_view.setChecked(Control::optUltimos, true);
+    if (const std::optional<Control> option = optionSelectedBy(field))
+        m_view.setChecked(*option, true);
 }
 
 bool FormEvents::requestClose()

@@ -1,8 +1,9 @@
 // frmMain's events as both windows route them: the handler object of every
-// control, the input rules of the text boxes and of Enter, the closing of the
-// window while a handler runs, the "Portas" menu's entries, and the error
-// report that stands behind every handler. A window turns its own events (a
-// Qt signal, a WM_COMMAND) into these calls and does nothing else with them.
+// control, the input rules of the text boxes (as the control table gives
+// them), Enter and Esc, the closing of the window while a handler runs, the
+// "Portas" menu's entries, and the error report that stands behind every
+// handler. A window turns its own events (a Qt signal, a WM_COMMAND) into
+// these calls and does nothing else with them.
 #pragma once
 
 #include "core/controllercontext.h"
@@ -11,6 +12,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 
 class FolderPicker;
@@ -25,6 +27,10 @@ class FolderChoice;
 namespace logexport {
 class DeviceHistory;
 }
+
+// The character codes keyPress() takes, as the system delivers them.
+inline constexpr char16_t kEnterKey = 13;
+inline constexpr char16_t kBackspaceKey = 8;
 
 class FormEvents {
 public:
@@ -49,15 +55,18 @@ public:
     // A click on cmdOK, cmdGerar, cmdLogReset, cmdProcurar or cmdCancelar;
     // false (and nothing done) for any other control.
     bool click(Control button);
-    // A character typed into `field`, as the system delivers it (13 Enter,
-    // 8 Backspace, 3/22/24 for Ctrl+C/V/X). Enter in txtCOM or txtEnd connects
-    // first. True when the field must not receive it: in txtCOM, all but the
-    // digits and Backspace.
+    // A character typed into `field`, as the system delivers it (kEnterKey,
+    // kBackspaceKey, 3/22/24 for Ctrl+C/V/X; 0 for a key that gives none).
+    // Enter in a field that connects connects first. True when the field must
+    // not receive it: in a digits-only field, all but digits and Backspace.
     bool keyPress(Control field, char16_t code);
     // Enter, with the focus on `focused` and no text box taking it: a focused
     // button is pressed, once, whatever its handler does meanwhile to the
     // focus or to the window; anything else ignores it.
     void enter(Control focused);
+    // Esc, wherever the focus is: presses the button Esc presses, which does
+    // nothing unless a download runs.
+    void escape();
     // The text of `field` changed, typed or written by the program: editing
     // a number of the range choice selects its option.
     void textChanged(Control field);
@@ -93,4 +102,6 @@ private:
     std::unique_ptr<ResetLogDownload> m_resetLog;
     std::unique_ptr<CancelController> m_cancel;
     std::unique_ptr<FolderChoice> m_folderChoice;
+    // The handler behind each button.
+    std::map<Control, std::function<void()>> m_clicks;
 };

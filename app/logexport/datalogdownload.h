@@ -1,43 +1,27 @@
-// The data-log download behind "Gerar Arquivo de LOG".
+// The data-log download behind "Gerar Arquivo de LOG": the range choice and
+// the walk over the device's record ring; ExportRun does the rest.
 #pragma once
 
-#include "core/controllercontext.h"
+#include "logexport/exportrun.h"
 
-#include <string>
-
-class DownloadLock;
-class DownloadProgress;
-
-namespace logexport {
-class ExportDatabase;
-}
-
-namespace mdb {
-class DBEngine;
-}
-
-class DataLogDownload {
+class DataLogDownload : public logexport::LogDownload {
 public:
-    // The data template goes through the process-wide database engine.
+    // `engine`: the process-wide one when none is given.
     explicit DataLogDownload(ControllerContext context);
     DataLogDownload(ControllerContext context, mdb::DBEngine& engine);
-    ~DataLogDownload();
-    void cmdGerar_Click();
+
+    // A partial file is offered with the question box.
+    void cmdGerar_Click() { run(logexport::PartialChoice::Ask); }
 
 private:
-    enum class WalkEnd { Done, Cancelled, ReadFailed };
-
-    // Fetches and stores records from log_inicial up to log_final, looking
-    // for a cancel between records.
-    WalkEnd walk(logexport::ExportDatabase& db, DownloadProgress& progress);
-    void readFailure(logexport::ExportDatabase& db, DownloadLock& lock, int rows);
-    void cancelled(logexport::ExportDatabase& db, int rows);
-    // The partial-save question; after a copy, the from-to choice names the
-    // records the walk had still to read, so that one click fetches them.
-    void offerRest(logexport::ExportDatabase& db, int rows);
-
-    ControllerContext m_ctx;
-    std::string m_templatePath;
-    // Null for the process-wide engine, which is made at the first download.
-    mdb::DBEngine* m_engine = nullptr;
+    std::optional<logexport::ExportEnd> prepare() override;
+    // log_inicial and log_final from the option chosen. Conversions raise
+    // RuntimeError, as do 16-bit overflows (a pointer above 32767).
+    std::optional<int> chooseRange() override;
+    // From log_inicial up to log_final, looking for a cancel between records.
+    logexport::WalkEnd walk(logexport::ExportRun& run) override;
+    Told readFailureTexts() const override;
+    // The from-to choice then names the records the walk had still to read,
+    // so that one click fetches them.
+    void partialSaved() override;
 };

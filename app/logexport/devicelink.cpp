@@ -1,9 +1,9 @@
 #include "logexport/devicelink.h"
 
 #include "connection/retry.h"
-#include "connection/textnumber.h"
 #include "core/formview.h"
 #include "core/kestruneapi.h"
+#include "core/textnumber.h"
 
 #include <utility>
 

@@ -7,14 +7,12 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <utility>
 
 namespace {
 
 // Longer than any walk can take; keeps the conversion to whole seconds defined.
 constexpr double kLongestEstimateSeconds = 1e9;
 constexpr double kEstimateIntervalSeconds = 1.0;
-constexpr const char* kCancellingText = "Cancelando...";
 
 double steadySeconds()
 {
@@ -145,28 +143,4 @@ void DownloadProgress::showEstimate(double elapsed)
         return;
     m_estimateShown = text;
     m_view.setText(Control::lblRestante, text);
-}
-
-CancelController::CancelController(ControllerContext context) : m_ctx(std::move(context)) {}
-
-void CancelController::cmdCancelar_Click()
-{
-    // Esc reaches here in any state; only a running download has the button on.
-    if (!m_ctx.view.isEnabled(Control::cmdCancelar))
-        return;
-    m_ctx.values.cancelRequested = true;
-    m_ctx.view.setEnabled(Control::cmdCancelar, false);
-    m_ctx.view.setText(Control::lblRestante, kCancellingText);
-}
-
-void CancelController::windowClosing()
-{
-    if (!m_ctx.values.downloadRunning)
-        return;
-    if (m_ctx.view.isEnabled(Control::cmdCancelar)) {
-        cmdCancelar_Click();
-        return;
-    }
-    // Before its row is live (begin() tells it then), or while it winds up.
-    m_ctx.values.cancelRequested = true;
 }

@@ -4,8 +4,6 @@
 // same row.
 #pragma once
 
-#include "core/controllercontext.h"
-
 #include <optional>
 #include <string>
 
@@ -38,6 +36,9 @@ private:
 // "Calculando..." without an estimate; else "Restam 45 s", "Restam 12 min
 // 05 s" or "Restam 1 h 05 min", rounded up to the second.
 std::string remainingText(std::optional<double> seconds);
+
+// What the row's time left says from a cancel until the walk stops.
+inline constexpr const char* kCancellingText = "Cancelando...";
 
 // One download's run of the row: begin() with the number of records of the
 // walk, recordDone() after each, end() on every way out. The bar and the
@@ -76,19 +77,4 @@ private:
     std::optional<double> m_estimateShownAt;
     std::string m_estimateShown;
     RemainingTime m_remaining{0};
-};
-
-// The handler behind "Cancelar" and Esc: while a download runs, asks it to
-// stop after the record in flight and says so in the row.
-class CancelController {
-public:
-    explicit CancelController(ControllerContext context);
-    // Only once the row is live: "Cancelar" is off until then.
-    void cmdCancelar_Click();
-    // The window is to close: a running download stops after the record in
-    // flight, even one whose row is not live yet.
-    void windowClosing();
-
-private:
-    ControllerContext m_ctx;
 };

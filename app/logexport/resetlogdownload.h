@@ -1,53 +1,37 @@
-// The reset-log download behind "LOG de Reset".
+// The reset-log download behind "LOG de Reset": a link of its own when none
+// is open, the reset-log pointer, and the walk over the 78 slots with its
+// pauses; ExportRun does the rest.
 #pragma once
 
-#include "core/controllercontext.h"
+#include "logexport/devicelink.h"
+#include "logexport/exportrun.h"
 
-#include <string>
-
-class DownloadLock;
-class DownloadProgress;
-
-namespace logexport {
-class DeviceLink;
-class ExportDatabase;
-} // namespace logexport
-
-namespace mdb {
-class DBEngine;
-}
-
-class ResetLogDownload {
+class ResetLogDownload : public logexport::LogDownload {
 public:
-    // The reset template goes through the process-wide database engine.
+    // `engine`: the process-wide one when none is given.
     explicit ResetLogDownload(ControllerContext context);
     ResetLogDownload(ControllerContext context, mdb::DBEngine& engine);
-    ~ResetLogDownload();
-    void cmdLogReset_Click();
+
+    // A partial file is offered with the question box.
+    void cmdLogReset_Click() { run(logexport::PartialChoice::Ask); }
 
 private:
     enum class SlotRead { Read, Failed, Cancelled };
 
-    // Opens and configures the port when the link is not marked open; false
-    // when the download must stop.
-    bool ensureLink();
-    // The reset-log pointer, into PonteiroLOG; false when unreadable (link
-    // closed) or 0.
-    bool readPointer(logexport::DeviceLink& link);
+    // The link (the same opening as the connect's, without its input checks
+    // and its identification), then the pointer.
+    std::optional<logexport::ExportEnd> prepare() override;
+    std::optional<int> chooseRange() override;
+    // The 78 slots; a blank one gives no row.
+    logexport::WalkEnd walk(logexport::ExportRun& run) override;
+    Told readFailureTexts() const override;
+    // The reset-log pointer, into PonteiroLOG: unreadable (link closed) or 0
+    // stop the download.
+    std::optional<logexport::ExportEnd> readPointer();
     // Select the slot and read its window, yielding before each read pass.
     // A cancel seen before a repeated pass stops there: the slot in flight
     // is waited for only while its first pass runs.
-    SlotRead fetchSlot(logexport::DeviceLink& link, int slot, const DownloadProgress& progress);
-    // The walk over the 78 slots; counts the rows stored in `rows`.
-    SlotRead walk(logexport::DeviceLink& link,
-                  logexport::ExportDatabase& db,
-                  DownloadProgress& progress,
-                  int& rows);
-    void readFailure(logexport::ExportDatabase& db, DownloadLock& lock, int rows);
-    void cancelled(logexport::ExportDatabase& db, int rows);
+    SlotRead fetchSlot(int slot, const DownloadProgress& progress);
 
-    ControllerContext m_ctx;
-    std::string m_templatePath;
-    // Null for the process-wide engine, which is made at the first download.
-    mdb::DBEngine* m_engine = nullptr;
+    logexport::DeviceLink m_link;
 };

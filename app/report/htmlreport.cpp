@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <map>
+#include <span>
 
 namespace report {
 
@@ -14,39 +15,44 @@ namespace {
 constexpr const char* kPolicy = "default-src 'none'; script-src 'unsafe-inline'; "
                                 "style-src 'unsafe-inline'; img-src data: blob:";
 
+struct Escape {
+    char c;
+    const char* as;
+};
+
+constexpr Escape kJsonEscapes[] = {
+    {'"', "\\\""},
+    {'\\', "\\\\"},
+    {'\n', "\\n"},
+    {'\r', "\\r"},
+    {'\t', "\\t"},
+    // "</script>" inside the data would end its element.
+    {'<', "\\u003c"},
+};
+constexpr Escape kHtmlEscapes[] = {{'&', "&amp;"}, {'<', "&lt;"}, {'>', "&gt;"}, {'"', "&quot;"}};
+
+const char* escapeOf(char c, std::span<const Escape> escapes)
+{
+    for (const Escape& e : escapes) {
+        if (e.c == c)
+            return e.as;
+    }
+    return nullptr;
+}
+
 std::string jsonString(std::string_view text)
 {
     std::string out = "\"";
     for (char c : text) {
-        switch (c) {
-        case '"':
-            out += "\\\"";
-            break;
-        case '\\':
-            out += "\\\\";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        case '<':
-            // "</script>" inside the data would end its element.
-            out += "\\u003c";
-            break;
-        default:
-            if (static_cast<unsigned char>(c) < 0x20) {
-                static constexpr char kHex[] = "0123456789abcdef";
-                out += "\\u00";
-                out += kHex[(c >> 4) & 0xF];
-                out += kHex[c & 0xF];
-            } else {
-                out += c;
-            }
+        if (const char* as = escapeOf(c, kJsonEscapes)) {
+            out += as;
+        } else if (static_cast<unsigned char>(c) < 0x20) {
+            static constexpr char kHex[] = "0123456789abcdef";
+            out += "\\u00";
+            out += kHex[(c >> 4) & 0xF];
+            out += kHex[c & 0xF];
+        } else {
+            out += c;
         }
     }
     return out + '"';
@@ -240,22 +246,10 @@ std::string htmlEscape(std::string_view text)
 {
     std::string out;
     for (char c : text) {
-        switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '"':
-            out += "&quot;";
-            break;
-        default:
+        if (const char* as = escapeOf(c, kHtmlEscapes))
+            out += as;
+        else
             out += c;
-        }
     }
     return out;
 }

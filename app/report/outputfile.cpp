@@ -1,7 +1,7 @@
 // POSIX side of outputfile.h.
 #include "report/outputfile.h"
 
-#include "report/logtable.h"
+#include "report/writefault.h"
 
 #include <cerrno>
 #include <cstring>
@@ -21,27 +21,23 @@ std::string folderOf(const std::string& path)
     return at == std::string::npos ? "." : at == 0 ? "/" : path.substr(0, at);
 }
 
+constexpr FaultCode kFaults[] = {
+    {EACCES, WriteFault::NoPermission},
+    {EPERM, WriteFault::NoPermission},
+    {EROFS, WriteFault::NoPermission},
+    {ENOSPC, WriteFault::DiskFull},
+    {EDQUOT, WriteFault::DiskFull},
+    {ENOENT, WriteFault::NoFolder},
+    {ENOTDIR, WriteFault::NoFolder},
+};
+
 [[noreturn]] void fail(const std::string& path, int error)
 {
-    std::string why;
-    switch (error) {
-    case EACCES:
-    case EPERM:
-    case EROFS:
-        why = "sem permissão para gravar em \"" + folderOf(path) + "\".";
-        break;
-    case ENOSPC:
-    case EDQUOT:
-        why = "não há espaço no disco para \"" + path + "\".";
-        break;
-    case ENOENT:
-    case ENOTDIR:
-        why = "a pasta \"" + folderOf(path) + "\" não existe.";
-        break;
-    default:
-        why = "não foi possível gravar \"" + path + "\" (" + std::strerror(error) + ").";
-    }
-    throw ReportError(why);
+    throwWriteFault(kFaults,
+                    static_cast<unsigned long>(error),
+                    path,
+                    folderOf(path),
+                    std::strerror(error));
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 // Windows side of outputfile.h: wide names, MoveFileExW over the old file.
 #include "report/outputfile.h"
 
-#include "report/logtable.h"
+#include "report/writefault.h"
 #include "win32/widetext.h"
 
 #define WIN32_LEAN_AND_MEAN
@@ -19,26 +19,18 @@ std::string folderOf(const std::string& path)
     return at == std::string::npos ? "." : path.substr(0, at);
 }
 
+constexpr FaultCode kFaults[] = {
+    {ERROR_ACCESS_DENIED, WriteFault::NoPermission},
+    {ERROR_WRITE_PROTECT, WriteFault::NoPermission},
+    {ERROR_DISK_FULL, WriteFault::DiskFull},
+    {ERROR_HANDLE_DISK_FULL, WriteFault::DiskFull},
+    {ERROR_PATH_NOT_FOUND, WriteFault::NoFolder},
+    {ERROR_FILE_NOT_FOUND, WriteFault::NoFolder},
+};
+
 [[noreturn]] void fail(const std::string& path, DWORD error)
 {
-    std::string why;
-    switch (error) {
-    case ERROR_ACCESS_DENIED:
-    case ERROR_WRITE_PROTECT:
-        why = "sem permissão para gravar em \"" + folderOf(path) + "\".";
-        break;
-    case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL:
-        why = "não há espaço no disco para \"" + path + "\".";
-        break;
-    case ERROR_PATH_NOT_FOUND:
-    case ERROR_FILE_NOT_FOUND:
-        why = "a pasta \"" + folderOf(path) + "\" não existe.";
-        break;
-    default:
-        why = "não foi possível gravar \"" + path + "\" (" + win32::errorText(error) + ").";
-    }
-    throw ReportError(why);
+    throwWriteFault(kFaults, error, path, folderOf(path), win32::errorText(error));
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QButtonGroup>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -25,9 +26,6 @@
 
 namespace {
 
-constexpr char16_t kEnter = 13;
-constexpr char16_t kBackspace = 8;
-
 bool isEnter(const QKeyEvent* event)
 {
     return event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
@@ -43,9 +41,9 @@ char16_t characterCode(const QKeyEvent* event)
     if (key == Qt::Key_Delete || key == Qt::Key_Tab || key == Qt::Key_Backtab)
         return 0;
     if (isEnter(event))
-        return kEnter;
+        return kEnterKey;
     if (key == Qt::Key_Backspace)
-        return kBackspace;
+        return kBackspaceKey;
     if ((event->modifiers() & Qt::ControlModifier) && key >= Qt::Key_A && key <= Qt::Key_Z)
         return static_cast<char16_t>(key - Qt::Key_A + 1);
     const QString text = event->text();
@@ -89,36 +87,35 @@ FrmMain::~FrmMain() = default;
 
 void FrmMain::connectEvents()
 {
-    for (Control c : {Control::cmdOK,
-                      Control::cmdGerar,
-                      Control::cmdLogReset,
-                      Control::cmdProcurar,
-                      Control::cmdCancelar}) {
-        auto* button = static_cast<QAbstractButton*>(m_controls.at(c));
-        connect(button, &QAbstractButton::clicked, this, [this, c] { m_events->click(c); });
+    for (const ControlDesign& design : frmMainControls()) {
+        if (design.kind != ControlKind::Button || !design.id)
+            continue;
+        auto* button = static_cast<QAbstractButton*>(m_controls.at(*design.id));
+        connect(button, &QAbstractButton::clicked, this, [this, c = *design.id] {
+            m_events->click(c);
+        });
         // Enter on a focused button presses it, as Space does.
         button->installEventFilter(this);
     }
-    // Esc anywhere in the window; the handler ignores it unless a download runs.
+    // Esc anywhere in the window.
     auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     esc->setObjectName("escCancelar");
-    connect(esc, &QShortcut::activated, this, [this] { m_events->click(Control::cmdCancelar); });
+    connect(esc, &QShortcut::activated, this, [this] { m_events->escape(); });
     connect(&m_timer1, &QTimer::timeout, this, [this] { m_events->Timer1_Timer(); });
 }
 
 void FrmMain::applyInputRules()
 {
-    for (Control c : {Control::txtCOM, Control::txtEnd}) {
+    for (const ControlDesign& design : frmMainControls()) {
+        if (design.kind != ControlKind::TextBox || !design.id)
+            continue;
+        const Control c = *design.id;
         auto* box = static_cast<TextBox*>(m_controls.at(c));
         box->keyHook = [this, c](QKeyEvent* e) { return m_events->keyPress(c, characterCode(e)); };
-        box->setSelectAllOnFocus(true);
+        box->setSelectAllOnFocus(design.selectAllOnFocus);
+        box->setSelectAllOnClick(design.selectAllOnClick);
+        connect(box, &QLineEdit::textChanged, this, [this, c] { m_events->textChanged(c); });
     }
-    static_cast<TextBox*>(m_controls.at(Control::txtCaminho))->setSelectAllOnClick(true);
-    for (Control c : {Control::txtDe, Control::txtAte, Control::txtUltimos})
-        connect(static_cast<QLineEdit*>(m_controls.at(c)),
-                &QLineEdit::textChanged,
-                this,
-                [this, c] { m_events->textChanged(c); });
 }
 
 void FrmMain::setReportMenu(ReportMenu& menu, LogFilePicker& picker)
@@ -244,11 +241,12 @@ void FrmMain::setChecked(Control c, bool checked)
     auto* option = qobject_cast<QRadioButton*>(control(c));
     if (!option)
         return;
-    // An exclusive group refuses to clear its checked button; step out of it.
-    if (!checked && option->isChecked()) {
-        option->setAutoExclusive(false);
+    // An exclusive group refuses to clear its checked button; open it meanwhile.
+    QButtonGroup* group = option->group();
+    if (!checked && option->isChecked() && group) {
+        group->setExclusive(false);
         option->setChecked(false);
-        option->setAutoExclusive(true);
+        group->setExclusive(true);
         return;
     }
     option->setChecked(checked);

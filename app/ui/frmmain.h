@@ -18,6 +18,7 @@ class FolderPicker;
 class LogFilePicker;
 class ReportMenu;
 class TextBox;
+class QButtonGroup;
 class QComboBox;
 class QKeyEvent;
 class QMenu;
@@ -59,6 +60,8 @@ protected:
 
 private:
     void buildControls();
+    // The exclusive group of options numbered `number` in the table.
+    QButtonGroup* optionGroup(int number);
     void buildMenu();
     void setTabOrder();
     void connectEvents();
@@ -70,6 +73,7 @@ private:
     ControllerServices m_services;
     QTimer m_timer1;
     std::map<Control, QWidget*> m_controls;
+    std::map<int, QButtonGroup*> m_optionGroups;
     TextBox* m_txtCOM = nullptr;
     QMenu* m_menuPortas = nullptr;
     QMenu* m_menuRelatorio = nullptr;

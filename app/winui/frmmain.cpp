@@ -257,9 +257,8 @@ void FrmMain::command(int id, int notification, HWND from)
             m_events->enter(*focused);
         return;
     }
-    // Esc: "Cancelar", which does nothing unless a download runs.
     if (id == IDCANCEL && notification == BN_CLICKED) {
-        m_events->click(Control::cmdCancelar);
+        m_events->escape();
         return;
     }
     const std::optional<Control> c = controlOf(from);
@@ -287,18 +286,18 @@ std::optional<Control> FrmMain::controlOf(HWND hwnd) const
 
 LRESULT FrmMain::fieldMessage(Control field, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    const bool connectionField = field == Control::txtCOM || field == Control::txtEnd;
+    const ControlDesign& design = frmMainControl(field);
     switch (message) {
     case WM_GETDLGCODE: {
         LRESULT code = DefSubclassProc(hwnd, message, wParam, lParam);
-        if (!connectionField)
-            return code;
         // The field selects its text itself when it gets the focus, with the
-        // caret at the start; and it wants Enter, which connects.
-        code &= ~DLGC_HASSETSEL;
+        // caret at the start.
+        if (design.selectAllOnFocus)
+            code &= ~DLGC_HASSETSEL;
+        // It wants Enter, which connects.
         const auto* msg = reinterpret_cast<const MSG*>(lParam);
-        if (msg != nullptr && (msg->message == WM_KEYDOWN || msg->message == WM_CHAR) &&
-            msg->wParam == VK_RETURN)
+        if (design.enterConnects && msg != nullptr &&
+            (msg->message == WM_KEYDOWN || msg->message == WM_CHAR) && msg->wParam == VK_RETURN)
             code |= DLGC_WANTMESSAGE;
         return code;
     }
@@ -307,19 +306,13 @@ LRESULT FrmMain::fieldMessage(Control field, HWND hwnd, UINT message, WPARAM wPa
         // not handed the key then.
         const bool discard = m_events->keyPress(field, static_cast<char16_t>(wParam));
         // A one-line field would only beep at Enter.
-        if (discard || wParam == VK_RETURN)
+        if (discard || wParam == kEnterKey)
             return 0;
         break;
     }
     case WM_SETFOCUS:
-        if (connectionField) {
-            const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
-            selectAllFromStart(hwnd);
-            return result;
-        }
-        break;
     case WM_LBUTTONUP:
-        if (field == Control::txtCaminho) {
+        if (message == WM_SETFOCUS ? design.selectAllOnFocus : design.selectAllOnClick) {
             const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
             selectAllFromStart(hwnd);
             return result;
@@ -473,8 +466,8 @@ void FrmMain::setChecked(Control c, bool checked)
 {
     if (control(c) == nullptr || frmMainControl(c).kind != ControlKind::Option)
         return;
-    // The three options are one group: one checked means the others are not.
-    for (Control option : {Control::optInteira, Control::optUltimos, Control::optAte}) {
+    // One checked option of a group means the others are not.
+    for (Control option : optionGroupOf(c)) {
         const bool on = option == c ? checked : checked ? false : isChecked(option);
         SendMessageW(control(option), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
     }

@@ -2,7 +2,6 @@
 // box; nothing crashes and the window stays usable.
 #include "connection/connectcontroller.h"
 #include "connection/dynamickestrune.h"
-#include "connection/formlifecycle.h"
 #include "connection/pollcontroller.h"
 #include "core/clock.h"
 #include "core/formvalues.h"
@@ -96,8 +95,6 @@ TEST(Binding, ConnectWithoutTheLibraryShowsAMessageAndStaysDisconnected)
     values.PortaAberta = true;
     PollController poll(ctx);
     EXPECT_NO_THROW(poll.Timer1_Timer());
-    FormLifecycle form(ctx);
-    EXPECT_NO_THROW(form.Form_Unload());
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 // The two number readings of text fields: the leading number (never fails)
 // and the strict conversion with halves rounded to even.
-#include "connection/textnumber.h"
+#include "core/textnumber.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,9 @@
 // The data-log download against the simulated device over a pty, through the
 // real libkestrune and the real .mdb engine; files are read back with mdbtools.
 #include "connection/connectcontroller.h"
-#include "downloadrig.h"
+#include "downloadtest.h"
 #include "expectedrows.h"
 #include "logexport/datalogdownload.h"
-#include "logexport/downloadprogress.h"
 #include "logexport/resetlogdownload.h"
 
 #include "core/kestruneapi.h"
@@ -60,15 +59,13 @@ std::vector<int> servedOnce(const sim::Simulator& device)
     return once;
 }
 
-class DataLogDownloadTest : public testing::Test {
+class DataLogDownloadTest : public DownloadTest {
 protected:
     void SetUp() override
     {
-        rig = std::make_unique<DownloadRig>();
-        std::string why;
-        if (!rig->start(&why))
-            GTEST_SKIP() << "no pseudo-terminal: " << why;
-        rig->connect();
+        DownloadTest::SetUp();
+        if (!IsSkipped())
+            rig->connect();
     }
 
     // The device holds a full log ending at `pointer`, and the window knows it.
@@ -88,7 +85,7 @@ protected:
         int yields = 0;
         rig->view.onProcessEvents = [this, index, yields]() mutable {
             if (rig->view.isEnabled(Control::cmdCancelar) && yields++ == index)
-                CancelController(rig->context()).cmdCancelar_Click();
+                pressCancelar();
         };
     }
 
@@ -107,18 +104,6 @@ protected:
 
     std::string templatePath() const { return rig->programFolder() + "/LOG_QVR.mdb"; }
     std::string outputPath() const { return rig->outputFolder() + "/" + kSuccessName; }
-
-    std::vector<uint16_t> selectValues() const
-    {
-        std::vector<uint16_t> values;
-        for (const auto& t : rig->device.transactions()) {
-            // A slow reply on a loaded host repeats a select; it never skips one.
-            if (t.function == 6 && t.reg == 19045 &&
-                (values.empty() || values.back() != t.countOrValue))
-                values.push_back(t.countOrValue);
-        }
-        return values;
-    }
 
     sim::DataRecord record(int n)
     {
@@ -142,14 +127,6 @@ protected:
         EXPECT_TRUE(rig->view.isEnabled(Control::Timer1));
     }
 
-    void expectOnlyPrompt(const std::string& text, PromptIcon icon, const std::string& title)
-    {
-        ASSERT_EQ(rig->prompts.shown.size(), 1u);
-        EXPECT_EQ(rig->prompts.shown[0].text, text);
-        EXPECT_EQ(rig->prompts.shown[0].icon, icon);
-        EXPECT_EQ(rig->prompts.shown[0].title, title);
-    }
-
     // A short successful export, so that the template holds rows.
     void seedTemplate()
     {
@@ -161,8 +138,6 @@ protected:
         rig->device.clearTransactions();
         rig->view.enableLog.clear();
     }
-
-    std::unique_ptr<DownloadRig> rig;
 };
 
 TEST_F(DataLogDownloadTest, WholeMemoryMatchesEveryRecordServed)
@@ -180,7 +155,7 @@ TEST_F(DataLogDownloadTest, WholeMemoryMatchesEveryRecordServed)
     expectOnlyPrompt("Dados gravados com sucesso", PromptIcon::Information, "LOG QVR");
     EXPECT_EQ(rig->outputFiles(), std::vector<std::string>{kSuccessName});
     EXPECT_EQ(servedOnce(rig->device), span(0, kCapacity - 1));
-    const std::vector<uint16_t> selects = selectValues();
+    const std::vector<uint16_t> selects = selectsAt(19045);
     ASSERT_EQ(selects.size(), static_cast<std::size_t>(kCapacity));
     EXPECT_EQ(selects[0], 0xFFFF);
     EXPECT_EQ(selects[1], 0);
@@ -398,7 +373,7 @@ TEST_F(DataLogDownloadTest, AnEscTypedBeforeTheWalkDoesNotCancelIt)
     bool queued = true;
     rig->view.onProcessEvents = [&] {
         if (std::exchange(queued, false))
-            CancelController(rig->context()).cmdCancelar_Click();
+            pressCancelar();
     };
     run();
     expectOnlyPrompt("Dados gravados com sucesso", PromptIcon::Information, "LOG QVR");

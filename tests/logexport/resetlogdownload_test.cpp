@@ -1,8 +1,7 @@
 // The reset-log download against the simulated device over a pty, through the
 // real libkestrune and the real .mdb engine, with its real 50 ms pauses.
-#include "downloadrig.h"
+#include "downloadtest.h"
 #include "expectedrows.h"
-#include "logexport/downloadprogress.h"
 #include "logexport/resetlogdownload.h"
 #include "scriptedkestrune.h"
 
@@ -19,14 +18,13 @@ namespace {
 const std::string kSuccessName = std::string("LOG_RESET_QVR_END") + DownloadRig::kStamp;
 const std::string kPartialName = "LOG_RESET_QVR_END1_2024_03_05_14_05_09_PARCIAL.mdb";
 
-class ResetLogDownloadTest : public testing::Test {
+class ResetLogDownloadTest : public DownloadTest {
 protected:
     void SetUp() override
     {
-        rig = std::make_unique<DownloadRig>();
-        std::string why;
-        if (!rig->start(&why))
-            GTEST_SKIP() << "no pseudo-terminal: " << why;
+        DownloadTest::SetUp();
+        if (IsSkipped())
+            return;
         // The window as a connect leaves it, with the data-log pointer known.
         rig->values.PonteiroLOG = 321;
         rig->view.setEnabled(Control::cmdGerar, true);
@@ -60,23 +58,6 @@ protected:
         for (std::size_t i = 0; i < rows.size(); ++i)
             ASSERT_EQ(rowDifferences(rows[i], expectedResetRow(entries[i])), "") << "row " << i;
     }
-
-    void expectOnlyPrompt(const std::string& text, PromptIcon icon, const std::string& title)
-    {
-        ASSERT_EQ(rig->prompts.shown.size(), 1u);
-        EXPECT_EQ(rig->prompts.shown[0].text, text);
-        EXPECT_EQ(rig->prompts.shown[0].icon, icon);
-        EXPECT_EQ(rig->prompts.shown[0].title, title);
-    }
-
-    int transactionsAt(uint16_t reg) const
-    {
-        const auto all = rig->device.transactions();
-        return static_cast<int>(
-            std::count_if(all.begin(), all.end(), [&](const auto& t) { return t.reg == reg; }));
-    }
-
-    std::unique_ptr<DownloadRig> rig;
 };
 
 TEST_F(ResetLogDownloadTest, OpensTheLinkItselfAndWritesEveryNonBlankSlot)
@@ -97,13 +78,7 @@ TEST_F(ResetLogDownloadTest, OpensTheLinkItselfAndWritesEveryNonBlankSlot)
     EXPECT_EQ(rows[3].at("CRC_Valido"), "0");
     EXPECT_EQ(rows[2].at("CRC_Valido"), "1");
 
-    // A slow reply on a loaded host costs a repeated attempt, never a skipped slot.
-    std::vector<uint16_t> selects;
-    for (const auto& t : rig->device.transactions()) {
-        if (t.function == 6 && t.reg == 19096 &&
-            (selects.empty() || selects.back() != t.countOrValue))
-            selects.push_back(t.countOrValue);
-    }
+    const std::vector<uint16_t> selects = selectsAt(19096);
     ASSERT_EQ(selects.size(), 78u);
     for (uint16_t k = 0; k < 78; ++k)
         EXPECT_EQ(selects[k], k);
@@ -161,7 +136,7 @@ TEST_F(ResetLogDownloadTest, CancelKeepsTheSlotsReadAndDoesNotWaitOutFailingPass
     // "Cancelar" during the yield before slot 10's read: that slot is read first.
     rig->view.onProcessEvents = [this] {
         if (rig->view.processEventsCount == 1 + 11)
-            CancelController(rig->context()).cmdCancelar_Click();
+            pressCancelar();
     };
     run();
 
@@ -194,7 +169,7 @@ TEST_F(ResetLogDownloadTest, CancelKeepsTheSlotsReadAndDoesNotWaitOutFailingPass
     rig->view.processEventsCount = 0;
     rig->view.onProcessEvents = [this] {
         if (rig->view.processEventsCount == 1 + 4)
-            CancelController(rig->context()).cmdCancelar_Click();
+            pressCancelar();
     };
     run();
     EXPECT_EQ(transactionsAt(17600), 4);

@@ -1,48 +1,24 @@
 #include "fakeview.h"
 
-const char* const kBaudRateItems[6] =
-    {"     4800", "     9600", "     19200", "     38400", "     56000", "     115200"};
+#include "core/formlayout.h"
 
 FakeView::FakeView()
 {
-    // Design-time state of the window.
-    m_text = {{Control::txtTimeout, "1000"},
-              {Control::txtRetry, "3"},
-              {Control::txtCOM, "1"},
-              {Control::txtEnd, "1"},
-              {Control::cmdOK, "Conectar"},
-              {Control::optInteira, "Ler Memória Inteira"},
-              {Control::optUltimos, "Ler"},
-              {Control::txtUltimos, "1"},
-              {Control::optAte, "Ler"},
-              {Control::txtDe, "1"},
-              {Control::txtAte, "1"},
-              {Control::cmdGerar, "Gerar Arquivo de LOG"},
-              {Control::cmdLogReset, "LOG de Reset"},
-              {Control::cmdProcurar, "Procurar..."},
-              {Control::lblAte, "Último Log gravado = "},
-              {Control::lblUltimos, "último(s) log(s)."},
-              {Control::lblDeAte, "até"},
-              {Control::cmdCancelar, "Cancelar"}};
-    for (Control c : {Control::optInteira,
-                      Control::optUltimos,
-                      Control::txtUltimos,
-                      Control::optAte,
-                      Control::txtDe,
-                      Control::txtAte,
-                      Control::cmdGerar,
-                      Control::cmdLogReset,
-                      Control::lblAte,
-                      Control::lblUltimos,
-                      Control::lblDeAte,
-                      Control::cmdCancelar})
-        m_enabled[c] = false;
+    // The window as designed, before load.
+    for (const ControlDesign& design : frmMainControls()) {
+        if (!design.id)
+            continue;
+        // The list's text is its entry's until one is typed.
+        if (*design.text != '\0')
+            m_text[*design.id] = design.text;
+        m_enabled[*design.id] = design.enabled;
+    }
 }
 
 std::string FakeView::text(Control c) const
 {
     if (c == Control::cboBaudRate && m_text.find(c) == m_text.end())
-        return m_listIndex >= 0 && m_listIndex < 6 ? kBaudRateItems[m_listIndex] : "";
+        return m_listIndex >= 0 && m_listIndex < 6 ? kBaudRateEntries[m_listIndex] : "";
     auto it = m_text.find(c);
     return it == m_text.end() ? std::string() : it->second;
 }
@@ -55,10 +31,8 @@ void FakeView::setText(Control c, const std::string& utf8)
         progressLog.push_back(utf8);
     if (!changed)
         return;
-    if (c == Control::txtDe || c == Control::txtAte)
-        setChecked(Control::optAte, true);
-    if (c == Control::txtUltimos)
-        setChecked(Control::optUltimos, true);
+    if (const std::optional<Control> option = optionSelectedBy(c))
+        setChecked(*option, true);
 }
 
 bool FakeView::isEnabled(Control c) const
@@ -81,11 +55,9 @@ bool FakeView::isChecked(Control c) const
 
 void FakeView::setChecked(Control c, bool checked)
 {
-    // The three options form one group.
-    if (checked && (c == Control::optInteira || c == Control::optUltimos || c == Control::optAte)) {
-        m_checked[Control::optInteira] = false;
-        m_checked[Control::optUltimos] = false;
-        m_checked[Control::optAte] = false;
+    if (checked) {
+        for (Control other : optionGroupOf(c))
+            m_checked[other] = false;
     }
     m_checked[c] = checked;
 }

@@ -1,7 +1,8 @@
 // A window made of plain values, for driving the handlers without a display.
-// It keeps the window's own rule that editing txtDe/txtAte selects optAte and
-// editing txtUltimos selects optUltimos, and records enable/disable calls and
-// the progress bar's positions in order.
+// It starts as the control table designs the window, keeps the table's rules
+// that editing a range number selects its option and that an option group
+// holds one checked option, and records enable/disable calls and the progress
+// bar's positions in order.
 #pragma once
 
 #include "core/formview.h"
@@ -49,6 +50,3 @@ private:
     std::map<Control, bool> m_checked;
     int m_listIndex = -1;
 };
-
-// The six baud-rate entries of the window's list, with their five leading blanks.
-extern const char* const kBaudRateItems[6];

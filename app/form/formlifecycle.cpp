@@ -1,4 +1,4 @@
-#include "connection/formlifecycle.h"
+#include "form/formlifecycle.h"
 
 #include "connection/connectionsettings.h"
 #include "connection/portlink.h"

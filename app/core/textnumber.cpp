@@ -1,6 +1,6 @@
 // Number parsing of text fields, independent of the C and Qt locales: the
 // decimal separator is always '.'.
-#include "connection/textnumber.h"
+#include "core/textnumber.h"
 
 #include <charconv>
 #include <cmath>
@@ -21,38 +21,40 @@ bool isDigit(char c)
     return c >= '0' && c <= '9';
 }
 
+// Moves `i` past the sign at s[i], if there is one.
+void skipSign(std::string_view s, std::size_t& i)
+{
+    if (i < s.size() && (s[i] == '+' || s[i] == '-'))
+        ++i;
+}
+
+// Moves `i` past the digits from s[i] on; how many there were.
+std::size_t skipDigits(std::string_view s, std::size_t& i)
+{
+    const std::size_t from = i;
+    while (i < s.size() && isDigit(s[i]))
+        ++i;
+    return i - from;
+}
+
 // Length of the number (sign, digits, optional '.' fraction, optional exponent)
 // that starts at `s`, 0 when there is none. The exponent only counts when it
 // has digits ("1e" is the number 1 followed by text).
 std::size_t numberLength(std::string_view s)
 {
     std::size_t i = 0;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-'))
-        ++i;
-    std::size_t digits = 0;
-    while (i < s.size() && isDigit(s[i])) {
-        ++i;
-        ++digits;
-    }
+    skipSign(s, i);
+    std::size_t digits = skipDigits(s, i);
     if (i < s.size() && s[i] == '.') {
         ++i;
-        while (i < s.size() && isDigit(s[i])) {
-            ++i;
-            ++digits;
-        }
+        digits += skipDigits(s, i);
     }
     if (digits == 0)
         return 0;
     if (i < s.size() && (s[i] == 'e' || s[i] == 'E' || s[i] == 'd' || s[i] == 'D')) {
         std::size_t j = i + 1;
-        if (j < s.size() && (s[j] == '+' || s[j] == '-'))
-            ++j;
-        std::size_t expDigits = 0;
-        while (j < s.size() && isDigit(s[j])) {
-            ++j;
-            ++expDigits;
-        }
-        if (expDigits > 0)
+        skipSign(s, j);
+        if (skipDigits(s, j) > 0)
             i = j;
     }
     return i;
