@@ -28,7 +28,7 @@ FormEvents::FormEvents(ControllerServices services,
         m_history->connected(identified);
     });
     m_poll = std::make_unique<PollController>(ctx);
-    m_dataLog = std::make_unique<DataLogDownload>(ctx);
+    m_dataLog = std::make_unique<DataLogDownload>(ctx, m_history.get());
     m_resetLog = std::make_unique<ResetLogDownload>(ctx);
     m_cancel = std::make_unique<CancelController>(ctx);
     m_folderChoice = std::make_unique<FolderChoice>(m_view, folders);

@@ -57,7 +57,7 @@ ExportEnd ExportRun::runSteps(ExportSteps& steps, PartialChoice partial)
     case WalkEnd::Done:
         break;
     }
-    return done();
+    return done(steps);
 }
 
 void ExportRun::addRow(const std::function<void(mdb::Recordset&)>& fill, bool crcValid)
@@ -86,9 +86,10 @@ void ExportRun::restoreWindow()
         m_ctx.view.setEnabled(Control::Timer1, true);
 }
 
-ExportEnd ExportRun::done()
+ExportEnd ExportRun::done(ExportSteps& steps)
 {
     copy("");
+    steps.saved(false);
     m_ctx.prompts.show("Dados gravados com sucesso", PromptIcon::Information, m_kind.savedTitle);
     appendToRow(" FIM");
     restoreWindow();
@@ -152,7 +153,7 @@ void ExportRun::keepPartial(ExportSteps& steps, PartialChoice partial)
     m_ctx.prompts.show("Dados parciais gravados (" + std::to_string(rows) + " registros)\n" + name,
                        PromptIcon::Information,
                        m_kind.savedTitle);
-    steps.partialSaved();
+    steps.saved(true);
 }
 
 std::string ExportRun::copy(const std::string& suffix)

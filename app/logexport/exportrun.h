@@ -86,8 +86,9 @@ public:
         std::string row; // lblTexto's
     };
     virtual Told readFailureTexts() const = 0;
-    // A partial file was written.
-    virtual void partialSaved() {}
+    // A file was written: the whole walk, or (partial) the rows read before
+    // it stopped. Must not throw: the file is there whatever follows.
+    virtual void saved(bool partial) { (void)partial; }
 };
 
 class ExportRun {
@@ -108,7 +109,7 @@ private:
     ExportEnd runSteps(ExportSteps& steps, PartialChoice partial);
     void lockWindow();
     void restoreWindow();
-    ExportEnd done();
+    ExportEnd done(ExportSteps& steps);
     ExportEnd readFailure(ExportSteps& steps, PartialChoice partial);
     ExportEnd cancelled(ExportSteps& steps, PartialChoice partial);
     void failed(const std::exception& error);

@@ -4,6 +4,7 @@
 #include "logexport/fieldformat.h"
 
 #include <string_view>
+#include <utility>
 
 namespace logexport {
 
@@ -108,6 +109,15 @@ std::optional<LastSaved> parseLastSaved(const std::string& text)
     if (!isRealStamp(mark.stamp))
         return std::nullopt;
     return mark;
+}
+
+void SavedRun::add(int n, RecordStamp stamp)
+{
+    if (n < 0 || n > kLogCapacity)
+        return;
+    if (stamps.empty())
+        first = n;
+    stamps.push_back(std::move(stamp));
 }
 
 std::optional<LastSaved> movedMark(const MemoryBase& base, const SavedRun& run)

@@ -48,6 +48,11 @@ struct SavedRun {
     int first = 0;
     int pointer = 0;
     std::vector<RecordStamp> stamps;
+
+    // Record n, the one after the last added. A number beyond 10380 (a
+    // fractional "last N" can start a walk there) is no place in the ring
+    // and is left out; the walk goes on from 0.
+    void add(int n, RecordStamp stamp);
 };
 
 // How far the memory is known to be good when a download ends.

@@ -1,8 +1,10 @@
 // Each device's memory against the simulated device over a pty, through the
-// real connect and the real library: what a connect finds and offers.
+// real connect, the real download and the real library: what a connect finds
+// and offers, and what one click then writes, read back with mdbtools.
 #include "connection/connectcontroller.h"
 #include "downloadrig.h"
 #include "expectedrows.h"
+#include "logexport/datalogdownload.h"
 #include "logexport/devicehistory.h"
 
 #include <gtest/gtest.h>
@@ -38,6 +40,42 @@ public:
     }
 
     void clickConnect() { connect.cmdOK_Click(); }
+    // "Desconectar" (also after a read failure closed the link), then "Conectar".
+    void reconnect()
+    {
+        if (rig.view.text(Control::cmdOK) == "Desconectar")
+            clickConnect();
+        rig.prompts.shown.clear();
+        clickConnect();
+    }
+    void writeRecords(int count)
+    {
+        rig.device.withState([&](sim::DeviceState& s) { s.writeRecords(count); });
+    }
+    // "Gerar Arquivo de LOG"; the rows of the file it wrote, whole or partial.
+    std::vector<Row> gerar(bool partial = false)
+    {
+        download.cmdGerar_Click();
+        return readLogTable(rig.outputFolder() + "/LOG_QVR_END1_2024_03_05_14_05_09" +
+                            (partial ? "_PARCIAL" : "") + ".mdb");
+    }
+    // The rows hold the device's records `numbers`, in order, decoded.
+    void expectRecords(const std::vector<Row>& rows, const std::vector<int>& numbers)
+    {
+        ASSERT_EQ(rows.size(), numbers.size());
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            const sim::DataRecord words =
+                rig.device.withState([&](sim::DeviceState& s) { return s.records[numbers[i]]; });
+            ASSERT_EQ(rowDifferences(rows[i], expectedDataRow(words)), "")
+                << "row " << i << " (record " << numbers[i] << ")";
+        }
+    }
+    std::string remembered() const { return memory.value("12_345").value_or(""); }
+    int pointer()
+    {
+        return rig.device.withState([](sim::DeviceState& s) { return int(s.logPointer); });
+    }
+    std::string lblTexto() const { return rig.view.text(Control::lblTexto); }
 
     // "Data" and "Hora" of the device's record n, worked out from its words.
     std::string stampOf(int n)
@@ -62,9 +100,119 @@ public:
     DeviceHistory history{context()};
     ConnectController connect{context(),
                               [this](bool identified) { history.connected(identified); }};
+    DataLogDownload download{context(), &history};
+};
+
+// Record numbers `count` records from `first` on, after 10380 coming 0.
+std::vector<int> walkFrom(int first, int count)
+{
+    std::vector<int> numbers;
+    for (int i = 0; i < count; ++i)
+        numbers.push_back((first + i) % 10381);
+    return numbers;
+}
+
+class DeviceHistoryVisits : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        h = std::make_unique<HistoryRig>();
+        if (!h->started)
+            GTEST_SKIP() << "no pseudo-terminal: " << h->skipReason;
+    }
+
+    // A first visit that reads the last three records up to `pointer`.
+    void firstVisit(int pointer)
+    {
+        h->rig.device.withState([&](sim::DeviceState& s) { s.fillDataLog(pointer); });
+        h->clickConnect();
+        h->rig.view.setText(Control::txtUltimos, "3");
+        h->expectRecords(h->gerar(), walkFrom((pointer + 10381 - 2) % 10381, 3));
+        ASSERT_EQ(h->remembered(), std::to_string(pointer) + " " + h->stampOf(pointer));
+    }
+
+    std::unique_ptr<HistoryRig> h;
 };
 
 } // namespace
+
+TEST_F(DeviceHistoryVisits, OneClickFetchesExactlyTheNewRecordsAcrossTheWrapToo)
+{
+    struct Case {
+        int pointer, written;
+    };
+    // The last one's first new record is 0, which "De" cannot hold.
+    for (const Case c : {Case{5000, 24}, Case{10370, 31}, Case{10380, 6}}) {
+        SetUp();
+        firstVisit(c.pointer);
+        h->writeRecords(c.written);
+        h->reconnect();
+        const std::string since = " desde " + h->stampOf(c.pointer);
+        EXPECT_EQ(h->lblTexto(), std::to_string(c.written) + " registro(s) novo(s)" + since);
+        h->expectRecords(h->gerar(), walkFrom((c.pointer + 1) % 10381, c.written));
+        const int newPointer = h->pointer();
+        EXPECT_EQ(h->remembered(), std::to_string(newPointer) + " " + h->stampOf(newPointer));
+        h->reconnect();
+        EXPECT_EQ(h->lblTexto(), "Nenhum registro novo desde " + h->stampOf(newPointer));
+    }
+}
+
+// A damaged value counts as none, last N that leaves a gap moves nothing,
+// nor does "Não" to the partial file; "Sim" moves the memory over what the
+// file holds, so that after the reconnect one click fetches the rest.
+TEST_F(DeviceHistoryVisits, MovesOnlyOverSavedRecordsAndPartialFilesCount)
+{
+    h->memory.setValue("12_345", "100 31/02/24 10:00:00");
+    firstVisit(100);
+    const std::string first = h->remembered();
+    h->writeRecords(50);
+
+    h->reconnect();
+    EXPECT_EQ(h->rig.view.text(Control::txtDe), "101");
+    h->rig.view.setText(Control::txtUltimos, "10");
+    h->expectRecords(h->gerar(), walkFrom(141, 10));
+    EXPECT_EQ(h->remembered(), first);
+
+    // The tenth new record cannot be read; the connect's own read counts first.
+    sim::Faults tenthFails;
+    tenthFails.failReadsAtRegister = 17500;
+    tenthFails.failAfterReadsOfRegister = 1 + 9;
+    for (const bool keep : {false, true}) {
+        h->rig.device.setFaults(tenthFails);
+        h->reconnect();
+        ASSERT_EQ(h->rig.view.text(Control::txtDe), "101");
+        ASSERT_EQ(h->lblTexto(), "50 registro(s) novo(s) desde " + h->stampOf(100));
+        h->rig.prompts.answer = keep;
+        h->download.cmdGerar_Click();
+        ASSERT_FALSE(h->rig.values.PortaAberta);
+        EXPECT_EQ(h->remembered(), keep ? "109 " + h->stampOf(109) : first);
+    }
+    const std::vector<Row> partial =
+        readLogTable(h->rig.outputFolder() + "/LOG_QVR_END1_2024_03_05_14_05_09_PARCIAL.mdb");
+    h->expectRecords(partial, walkFrom(101, 9));
+
+    h->rig.device.setFaults({});
+    h->reconnect();
+    EXPECT_EQ(h->rig.view.text(Control::txtDe), "110");
+    EXPECT_EQ(h->lblTexto(), "41 registro(s) novo(s) desde " + h->stampOf(109));
+    h->expectRecords(h->gerar(), walkFrom(110, 41));
+    EXPECT_EQ(h->remembered(), "150 " + h->stampOf(150));
+}
+
+// After a mismatch the memory waits for a download that reaches the pointer.
+TEST_F(DeviceHistoryVisits, AMismatchedMemoryIsReplacedByTheNextDownloadToThePointer)
+{
+    h->rig.device.withState([](sim::DeviceState& s) { s.fillDataLog(100); });
+    h->remember(100);
+    h->writeRecords(10381 + 24);
+    h->clickConnect();
+    ASSERT_EQ(h->history.lastCheck().outcome, Outcome::Mismatch);
+    h->rig.view.setText(Control::txtUltimos, "2");
+    h->gerar();
+    EXPECT_EQ(h->remembered(), "124 " + h->stampOf(124));
+    h->reconnect();
+    EXPECT_EQ(h->lblTexto(), "Nenhum registro novo desde " + h->stampOf(124));
+}
 
 TEST(DeviceHistoryAtConnect, OffersWhatIsNewOrSaysWhyNot)
 {

@@ -117,6 +117,11 @@ TEST(LastSaved, MovesOnlyOverWhatWasSavedWithoutAGapAndNeverPastThePointer)
             EXPECT_EQ(moved->stamp, stampFor(*c.moved)) << c.what;
         }
     }
+    // A walk that starts beyond 10380 (a fractional last N) counts from 0.
+    SavedRun fromBeyond{0, 1, {}};
+    for (int n : {10381, 0, 1})
+        fromBeyond.add(n, stampFor(n));
+    EXPECT_EQ(movedMark(none, fromBeyond), (LastSaved{1, stampFor(1)}));
     // A mark the device no longer holds with the stamp remembered.
     MemoryBase stale = base(K::Unverified, 100);
     stale.mark.stamp.hora = "00:00:01";
