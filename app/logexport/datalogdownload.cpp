@@ -149,8 +149,7 @@ void DataLogDownload::saved(bool partial)
         m_history->saved(m_saved);
     if (!partial)
         return;
-    const RecordRange rest = restOfWalk(m_ctx.values.log_inicial, m_ctx.values.log_final);
-    m_ctx.view.setChecked(Control::optAte, true);
-    m_ctx.view.setText(Control::txtDe, std::to_string(rest.first));
-    m_ctx.view.setText(Control::txtAte, std::to_string(rest.last));
+    chooseRecords(m_ctx.view,
+                  restOfWalk(m_ctx.values.log_inicial, m_ctx.values.log_final),
+                  m_ctx.values.ponteiro());
 }

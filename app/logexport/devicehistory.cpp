@@ -4,6 +4,7 @@
 #include "core/formview.h"
 #include "core/settingsstore.h"
 #include "logexport/datalogrecord.h"
+#include "logexport/datalogwalk.h"
 #include "logexport/devicelink.h"
 
 #include <exception>
@@ -99,17 +100,7 @@ void DeviceHistory::show(const HistoryCheck& c)
         }
         view.setText(Control::lblTexto,
                      std::to_string(c.newRecords) + " registro(s) novo(s)" + since(c.mark));
-        if (c.firstNew == 0) {
-            // "De" takes 1 to 10380, and starting from 10380 would save that
-            // record twice; the last pointer + 1 records are exactly 0 up to
-            // the pointer.
-            view.setText(Control::txtUltimos, std::to_string(c.pointer + 1));
-            view.setChecked(Control::optUltimos, true);
-        } else {
-            // Selected also when txtDe held the number already and no change fired.
-            view.setText(Control::txtDe, std::to_string(c.firstNew));
-            view.setChecked(Control::optAte, true);
-        }
+        chooseRecords(view, {c.firstNew, c.pointer}, c.pointer);
         return;
     case HistoryCheck::Outcome::Mismatch:
         view.setText(Control::lblTexto,
