@@ -216,173 +216,69 @@ TEST_F(DeviceHistoryVisits, AMismatchedMemoryIsReplacedByTheNextDownloadToThePoi
 
 TEST(DeviceHistoryAtConnect, OffersWhatIsNewOrSaysWhyNot)
 {
+    // The log filled up to `pointer`; record `remembered` (-1: none) remembered
+    // as the device then holds it; `also` done to the device or the memory;
+    // `written` records logged. "{stamp}": the remembered "Data" "Hora".
     struct Case {
         const char* what;
-        std::function<void(HistoryRig&)> arrange;
+        int pointer, remembered, written;
         Outcome outcome;
-        const char* lblTexto; // "{stamp}": the remembered record's "Data" "Hora"
-        const char* txtDe;    // empty: as it was
-        Control option;
-        const char* txtUltimos; // empty: as it was
+        const char* lblTexto;
+        const char* txtDe;      // empty: as it was, optAte selected by txtAte
+        const char* txtUltimos; // empty: as it was; else optUltimos selected
+        std::function<void(HistoryRig&)> also = [](HistoryRig&) {};
     };
     const auto device = [](std::function<void(sim::DeviceState&)> f) {
         return [f](HistoryRig& h) { h.rig.device.withState(f); };
     };
-    const Case cases[] = {
-        {"first visit",
-         device([](sim::DeviceState& s) { s.fillDataLog(124); }),
-         Outcome::NoMemory,
-         "",
-         "",
-         Control::optAte,
-         ""},
-        {"24 new records",
-         [](HistoryRig& h) {
-             h.rig.device.withState([](sim::DeviceState& s) { s.fillDataLog(100); });
-             h.remember(100);
-             h.rig.device.withState([](sim::DeviceState& s) { s.writeRecords(24); });
-         },
-         Outcome::Matched,
-         "24 registro(s) novo(s) desde {stamp}",
-         "101",
-         Control::optAte,
-         ""},
-        {"txtDe holding the number already",
-         [](HistoryRig& h) {
-             h.rig.device.withState([](sim::DeviceState& s) { s.fillDataLog(124); });
-             h.remember(100);
-             h.rig.view.setText(Control::txtDe, "101");
-             h.rig.view.setText(Control::txtAte, "124");
-             h.rig.view.setChecked(Control::optInteira, true);
-         },
-         Outcome::Matched,
-         "24 registro(s) novo(s) desde {stamp}",
-         "101",
-         Control::optAte,
-         ""},
-        {"across the wrap",
-         [](HistoryRig& h) {
-             h.rig.device.withState([](sim::DeviceState& s) { s.fillDataLog(10370); });
-             h.remember(10370);
-             h.rig.device.withState([](sim::DeviceState& s) { s.writeRecords(31); });
-         },
-         Outcome::Matched,
-         "31 registro(s) novo(s) desde {stamp}",
-         "10371",
-         Control::optAte,
-         ""},
-        {"first new record 0",
-         [](HistoryRig& h) {
-             h.rig.device.withState([](sim::DeviceState& s) { s.fillDataLog(10380); });
-             h.remember(10380);
-             h.rig.device.withState([](sim::DeviceState& s) { s.writeRecords(6); });
-         },
-         Outcome::Matched,
-         "6 registro(s) novo(s) desde {stamp}",
-         "",
-         Control::optUltimos,
-         "6"},
-        {"nothing new",
-         [](HistoryRig& h) {
-             h.rig.device.withState([](sim::DeviceState& s) { s.fillDataLog(124); });
-             h.remember(124);
-         },
-         Outcome::Matched,
-         "Nenhum registro novo desde {stamp}",
-         "",
-         Control::optAte,
-         ""},
-        {"more than a ring written since",
-         [](HistoryRig& h) {
-             h.rig.device.withState([](sim::DeviceState& s) { s.fillDataLog(100); });
-             h.remember(100);
-             h.rig.device.withState([](sim::DeviceState& s) { s.writeRecords(10381 + 24); });
-         },
-         Outcome::Mismatch,
-         "Histórico não confere: memória do equipamento apagada ou sobrescrita",
-         "",
-         Control::optAte,
-         ""},
-        {"memory erased",
-         [](HistoryRig& h) {
-             h.rig.device.withState([](sim::DeviceState& s) { s.fillDataLog(100); });
-             h.remember(100);
-             h.rig.device.withState([](sim::DeviceState& s) {
-                 s.eraseDataLog();
-                 s.writeRecords(150);
-             });
-         },
-         Outcome::Mismatch,
-         "Histórico não confere: memória do equipamento apagada ou sobrescrita",
-         "",
-         Control::optAte,
-         ""},
-        {"another device at the same address",
-         [](HistoryRig& h) {
-             h.rig.device.withState([](sim::DeviceState& s) { s.fillDataLog(124); });
-             h.remember(100);
-             h.rig.device.withState([](sim::DeviceState& s) { s.serial2 = 346; });
-         },
-         Outcome::NoMemory,
-         "",
-         "",
-         Control::optAte,
-         ""},
-        {"a damaged value",
-         [](HistoryRig& h) {
-             h.rig.device.withState([](sim::DeviceState& s) { s.fillDataLog(124); });
-             h.memory.setValue("12_345", "100 05/03/24");
-         },
-         Outcome::NoMemory,
-         "",
-         "",
-         Control::optAte,
-         ""},
-        {"the record cannot be read",
-         [](HistoryRig& h) {
-             h.rig.device.withState([](sim::DeviceState& s) { s.fillDataLog(124); });
-             h.remember(100);
-             sim::Faults f;
-             f.failReadsAtRegister = 17500;
-             h.rig.device.setFaults(f);
-         },
-         Outcome::ReadFailed,
-         "",
-         "",
-         Control::optAte,
-         ""},
-        {"an empty log",
-         [](HistoryRig& h) {
-             h.rig.device.withState([](sim::DeviceState& s) { s.fillDataLog(100); });
-             h.remember(100);
-             h.rig.device.withState([](sim::DeviceState& s) { s.eraseDataLog(); });
-         },
-         Outcome::NotChecked,
-         "",
-         "",
-         Control::optAte,
-         ""},
-        {"no log option",
-         [](HistoryRig& h) {
-             h.rig.device.withState([](sim::DeviceState& s) {
-                 s.fillDataLog(124);
-                 s.options = 0;
-             });
-             h.remember(100);
-         },
-         Outcome::NotChecked,
-         "",
-         "",
-         Control::optAte,
-         ""},
+    const auto erase = device([](sim::DeviceState& s) { s.eraseDataLog(); });
+    const char* const kMismatch =
+        "Histórico não confere: memória do equipamento apagada ou sobrescrita";
+    const auto read = [](HistoryRig& h) {
+        sim::Faults f;
+        f.failReadsAtRegister = 17500;
+        h.rig.device.setFaults(f);
     };
+    const auto damaged = [](HistoryRig& h) { h.memory.setValue("12_345", "100 05/03/24"); };
+    const auto typed = [](HistoryRig& h) {
+        h.rig.view.setText(Control::txtDe, "101");
+        h.rig.view.setText(Control::txtAte, "124");
+        h.rig.view.setChecked(Control::optInteira, true);
+    };
+    const auto other = device([](sim::DeviceState& s) { s.serial2 = 346; });
+    const auto noLog = device([](sim::DeviceState& s) { s.options = 0; });
+    const char* const k24 = "24 registro(s) novo(s) desde {stamp}";
+    const char* const k31 = "31 registro(s) novo(s) desde {stamp}";
+    const char* const k6 = "6 registro(s) novo(s) desde {stamp}";
+    const char* const kNone = "Nenhum registro novo desde {stamp}";
+    using O = Outcome;
+    // clang-format off
+    const Case cases[] = {
+        {"first visit",       124,   -1,    0,          O::NoMemory,   "",        "",      ""},
+        {"24 new",            100,   100,   24,         O::Matched,    k24,       "101",   ""},
+        {"txtDe holding it",  124,   100,   0,          O::Matched,    k24,       "101",   "", typed},
+        {"across the wrap",   10370, 10370, 31,         O::Matched,    k31,       "10371", ""},
+        {"first new is 0",    10380, 10380, 6,          O::Matched,    k6,        "",      "6"},
+        {"nothing new",       124,   124,   0,          O::Matched,    kNone,     "",      ""},
+        {"a ring and more",   100,   100,   10381 + 24, O::Mismatch,   kMismatch, "",      ""},
+        {"memory erased",     100,   100,   150,        O::Mismatch,   kMismatch, "",      "", erase},
+        {"another serial",    124,   100,   0,          O::NoMemory,   "",        "",      "", other},
+        {"a damaged value",   124,   -1,    0,          O::NoMemory,   "",        "",      "", damaged},
+        {"record unreadable", 124,   100,   0,          O::ReadFailed, "",        "",      "", read},
+        {"an empty log",      100,   100,   0,          O::NotChecked, "",        "",      "", erase},
+        {"no log option",     124,   100,   0,          O::NotChecked, "",        "",      "", noLog},
+    };
+    // clang-format on
     for (const Case& c : cases) {
         HistoryRig h;
         if (!h.started)
             GTEST_SKIP() << "no pseudo-terminal: " << h.skipReason;
-        c.arrange(h);
-        const std::string remembered = h.memory.value("12_345").value_or("");
-        const std::string stamp = remembered.substr(remembered.find(' ') + 1);
+        h.rig.device.withState([&](sim::DeviceState& s) { s.fillDataLog(c.pointer); });
+        if (c.remembered >= 0)
+            h.remember(c.remembered);
+        c.also(h);
+        h.writeRecords(c.written);
+        const std::string remembered = h.remembered();
         const std::string txtDe = h.rig.view.text(Control::txtDe);
         const std::string txtUltimos = h.rig.view.text(Control::txtUltimos);
         h.rig.device.clearTransactions();
@@ -392,23 +288,23 @@ TEST(DeviceHistoryAtConnect, OffersWhatIsNewOrSaysWhyNot)
         EXPECT_EQ(h.history.lastCheck().outcome, c.outcome) << c.what;
         std::string text = c.lblTexto;
         if (const auto at = text.find("{stamp}"); at != std::string::npos)
-            text.replace(at, 7, stamp);
-        EXPECT_EQ(h.rig.view.text(Control::lblTexto), text) << c.what;
+            text.replace(at, 7, remembered.substr(remembered.find(' ') + 1));
+        EXPECT_EQ(h.lblTexto(), text) << c.what;
         EXPECT_EQ(h.rig.view.text(Control::txtDe), *c.txtDe ? c.txtDe : txtDe) << c.what;
-        EXPECT_TRUE(h.rig.view.isChecked(c.option)) << c.what;
         EXPECT_EQ(h.rig.view.text(Control::txtUltimos), *c.txtUltimos ? c.txtUltimos : txtUltimos)
             << c.what;
+        EXPECT_TRUE(h.rig.view.isChecked(*c.txtUltimos ? Control::optUltimos : Control::optAte))
+            << c.what;
         // The memory stays until a download moves it.
-        EXPECT_EQ(h.memory.value("12_345").value_or(""), remembered) << c.what;
+        EXPECT_EQ(h.remembered(), remembered) << c.what;
         // One select and one read of the remembered record, or none at all;
         // and the connect never gives the window a turn.
         const auto extra = h.extraRequests();
         if (c.outcome == Outcome::Matched || c.outcome == Outcome::Mismatch) {
-            const int n = std::stoi(remembered);
             ASSERT_EQ(extra.size(), 2u) << c.what;
             EXPECT_EQ(extra[0].function, 6) << c.what;
             EXPECT_EQ(extra[0].reg, 19045) << c.what;
-            EXPECT_EQ(extra[0].countOrValue, static_cast<uint16_t>(n - 1)) << c.what;
+            EXPECT_EQ(extra[0].countOrValue, static_cast<uint16_t>(c.remembered - 1)) << c.what;
             EXPECT_EQ(extra[1].reg, 17500) << c.what;
             EXPECT_EQ(extra[1].countOrValue, 41) << c.what;
         } else if (c.outcome != Outcome::ReadFailed) {
