@@ -147,13 +147,13 @@ void ExportRun::keepPartial(ExportSteps& steps, PartialChoice partial)
         !m_ctx.prompts.ask("Salvar os " + std::to_string(rows) + " registros lidos?", kAppTitle))
         return;
     const std::string name = copy(kPartialSuffix);
+    steps.saved(true);
     // Told apart from a whole download's "Dados gravados com sucesso" by more
     // than the name; and the technician has to find the file: the whole name,
     // folder included.
     m_ctx.prompts.show("Dados parciais gravados (" + std::to_string(rows) + " registros)\n" + name,
                        PromptIcon::Information,
                        m_kind.savedTitle);
-    steps.saved(true);
 }
 
 std::string ExportRun::copy(const std::string& suffix)

@@ -190,6 +190,10 @@ TEST_F(DeviceHistoryVisits, MovesOnlyOverSavedRecordsAndPartialFilesCount)
     const std::vector<Row> partial =
         readLogTable(h->rig.outputFolder() + "/LOG_QVR_END1_2024_03_05_14_05_09_PARCIAL.mdb");
     h->expectRecords(partial, walkFrom(101, 9));
+    const logexport::SavedRun& run = h->download.savedRun();
+    EXPECT_EQ(run.first, 101);
+    EXPECT_EQ(run.stamps.size(), 9u);
+    EXPECT_EQ(run.pointer, 150);
 
     h->rig.device.setFaults({});
     h->reconnect();
