@@ -1,6 +1,7 @@
 // Whole-memory data-log download (10380 records) against a simulated device
 // that answers at once: total time, time per record, the share the .mdb engine
 // takes, and the peak resident memory.
+#include "benchrig.h"
 #include "connection/dynamickestrune.h"
 #include "core/clock.h"
 #include "core/formvalues.h"
@@ -23,13 +24,11 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <memory>
 #include <stdexcept>
 #include <string>
 #include <sys/resource.h>
 
-namespace fs = std::filesystem;
 using Clock_ = std::chrono::steady_clock;
 
 namespace {
@@ -94,25 +93,13 @@ int main(int argc, char** argv)
     (void)argc;
     (void)argv;
 #endif
-    char pattern[] = "/tmp/bench_download_XXXXXX";
-    if (!::mkdtemp(pattern)) {
-        std::perror("mkdtemp");
+    BenchRig rig;
+    if (!rig.start("bench_download", kPort))
         return 1;
-    }
-    const std::string root = pattern;
-    const std::string programFolder = root + "/program";
-    const std::string outputFolder = root + "/out/";
-    fs::create_directories(programFolder);
-    fs::create_directories(outputFolder);
-    fs::copy_file(fs::path(BENCH_TEMPLATE_DIR) / "LOG_QVR.mdb", programFolder + "/LOG_QVR.mdb");
-
-    sim::Simulator device;
-    std::string why;
-    if (!device.start(&why) || !device.linkAsPort(root + "/ports", kPort, &why)) {
-        std::fprintf(stderr, "no simulated device: %s\n", why.c_str());
-        return 1;
-    }
-    ::setenv("KESTRUNE_PORTS", (root + "/ports").c_str(), 1);
+    const std::string& root = rig.root;
+    const std::string& programFolder = rig.programFolder;
+    const std::string& outputFolder = rig.outputFolder;
+    sim::Simulator& device = rig.device;
     device.withState([](sim::DeviceState& s) { s.fillDataLog(kRecords); });
 
     DynamicKestrune lib(BENCH_KESTRUNE_PATH);
@@ -175,8 +162,5 @@ int main(int argc, char** argv)
                 engine,
                 100.0 * engine / total);
     std::printf("  peak memory (RSS) : %.1f MB (goal <= 80 MB)\n", peakKb / 1024.0);
-
-    std::error_code ec;
-    fs::remove_all(root, ec);
     return ok ? 0 : 1;
 }

@@ -3,6 +3,7 @@
 // and clicks once. Prints the connect's and the download's time, measured and
 // as wire time (every request and reply byte at 1146 us, as the simulator
 // delays them), against the wire time of the whole memory.
+#include "benchrig.h"
 #include "connection/connectcontroller.h"
 #include "connection/dynamickestrune.h"
 #include "core/clock.h"
@@ -16,12 +17,9 @@
 
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <vector>
 
-namespace fs = std::filesystem;
 using Clock_ = std::chrono::steady_clock;
 
 namespace {
@@ -63,24 +61,11 @@ double secondsSince(Clock_::time_point start)
 
 int main()
 {
-    char pattern[] = "/tmp/bench_repeatvisit_XXXXXX";
-    if (!::mkdtemp(pattern)) {
-        std::perror("mkdtemp");
+    BenchRig rig;
+    if (!rig.start("bench_repeatvisit", kPort))
         return 1;
-    }
-    const std::string root = pattern;
-    const std::string programFolder = root + "/program";
-    fs::create_directories(programFolder);
-    fs::create_directories(root + "/out");
-    fs::copy_file(fs::path(BENCH_TEMPLATE_DIR) / "LOG_QVR.mdb", programFolder + "/LOG_QVR.mdb");
-
-    sim::Simulator device;
-    std::string why;
-    if (!device.start(&why) || !device.linkAsPort(root + "/ports", kPort, &why)) {
-        std::fprintf(stderr, "no simulated device: %s\n", why.c_str());
-        return 1;
-    }
-    ::setenv("KESTRUNE_PORTS", (root + "/ports").c_str(), 1);
+    const std::string& programFolder = rig.programFolder;
+    sim::Simulator& device = rig.device;
     device.withState([](sim::DeviceState& s) { s.fillDataLog(kPointer); });
 
     DynamicKestrune lib(BENCH_KESTRUNE_PATH);
@@ -94,7 +79,7 @@ int main()
     view.setText(Control::txtRetry, "3");
     view.setText(Control::txtTimeout, "1000");
     view.setListIndex(Control::cboBaudRate, 1);
-    view.setText(Control::txtCaminho, root + "/out/");
+    view.setText(Control::txtCaminho, rig.outputFolder);
     const ControllerContext ctx{
         {lib, prompts, store, clock, programFolder, {}, programFolder + "/", {}, &memory},
         view,
@@ -172,8 +157,5 @@ int main()
                 ok ? "exported" : "FAILED",
                 served.size(),
                 memory.value("12_345").value_or("(none)").c_str());
-
-    std::error_code ec;
-    fs::remove_all(root, ec);
     return ok ? 0 : 1;
 }
