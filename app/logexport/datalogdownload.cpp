@@ -122,6 +122,7 @@ WalkEnd DataLogDownload::walk(ExportRun& run)
         view.setText(Control::lblTexto, "Lendo registro " + std::to_string(v.log_inicial) + "...");
         if (!fetchDataLogRecord(link, view, v.log_inicial))
             return WalkEnd::ReadFailed;
+        run.recordFetched(v.log_inicial);
         const DataLogRow row = decodeDataLog(readDataLogWords(link));
         run.addRow([&](mdb::Recordset& rs) { writeDataLogRow(rs, row); }, row.crcValido != 0);
         v.log_inicial = nextRecord(v.log_inicial);

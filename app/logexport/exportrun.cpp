@@ -46,6 +46,7 @@ ExportEnd ExportRun::runSteps(ExportSteps& steps, PartialChoice partial)
         restoreWindow();
         return ExportEnd::Rejected;
     }
+    m_result.planned = *total;
     m_progress.begin(*total);
     const WalkEnd end = steps.walk(*this);
     m_progress.end();
@@ -66,6 +67,13 @@ void ExportRun::addRow(const std::function<void(mdb::Recordset&)>& fill, bool cr
     ++m_result.rows;
     if (!crcValid)
         ++m_result.badCrcRows;
+}
+
+void ExportRun::recordFetched(int number)
+{
+    if (!m_result.firstRecord)
+        m_result.firstRecord = number;
+    m_result.lastRecord = number;
 }
 
 void ExportRun::lockWindow()

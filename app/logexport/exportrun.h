@@ -50,6 +50,12 @@ struct ExportResult {
     int badCrcRows = 0;
     // The error as the box told it, for ExportEnd::Error.
     std::string error;
+    // Records the walk was to read, once its range was chosen.
+    std::optional<int> planned;
+    // The data-log records the walk fetched, the first and the last in walk
+    // order (after 10380 comes 0); none when it fetched none.
+    std::optional<int> firstRecord;
+    std::optional<int> lastRecord;
 };
 
 // The names and habits that tell one download from the other.
@@ -102,6 +108,8 @@ public:
 
     // For the walk: one stored row, AddNew, `fill`, Update.
     void addRow(const std::function<void(mdb::Recordset&)>& fill, bool crcValid);
+    // For the data-log walk: record `number` was fetched.
+    void recordFetched(int number);
     DownloadProgress& progress() { return m_progress; }
 
 private:
