@@ -20,7 +20,10 @@ public:
         m_text += json;
         return *this;
     }
-    Object& text(const char* name, const std::string& utf8) { return field(name, jsonString(utf8)); }
+    Object& text(const char* name, const std::string& utf8)
+    {
+        return field(name, jsonString(utf8));
+    }
     Object& number(const char* name, long long n) { return field(name, std::to_string(n)); }
     Object& number(const char* name, const std::optional<int>& n)
     {

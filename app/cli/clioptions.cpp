@@ -107,7 +107,8 @@ std::optional<CliOptions> parseCliOptions(const std::vector<std::string>& args, 
     for (std::size_t i = 0; i < args.size(); ++i) {
         std::string name = args[i];
         std::optional<std::string> value;
-        if (const std::size_t eq = name.find('='); name.starts_with("--") && eq != std::string::npos) {
+        if (const std::size_t eq = name.find('=');
+            name.starts_with("--") && eq != std::string::npos) {
             value = name.substr(eq + 1);
             name.resize(eq);
         }
@@ -133,7 +134,9 @@ std::optional<CliOptions> parseCliOptions(const std::vector<std::string>& args, 
                 return std::nullopt;
             }
         } else if (name == "--caminho" ? value->empty() : !wholeNumber(*value)) {
-            error = name + (name == "--caminho" ? " pede uma pasta." : " pede um número inteiro, não \"" + *value + "\".");
+            error =
+                name + (name == "--caminho" ? " pede uma pasta."
+                                            : " pede um número inteiro, não \"" + *value + "\".");
             return std::nullopt;
         } else {
             c.*(field->second) = *value;

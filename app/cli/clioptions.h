@@ -35,7 +35,6 @@ struct CliOptions {
 
 // Nothing, with the reason in `error`, for arguments that make no command.
 // "--help" and "--version" are the caller's, alone.
-std::optional<CliOptions> parseCliOptions(const std::vector<std::string>& args,
-                                          std::string& error);
+std::optional<CliOptions> parseCliOptions(const std::vector<std::string>& args, std::string& error);
 
 extern const char* const kCliUsage;

@@ -58,7 +58,7 @@ void applyBaudrate(FormView& view, const std::string& text)
 std::string folderText(const std::string& folder)
 {
     return folder.ends_with(kPathSeparator) || folder.ends_with('/') ? folder
-                                                                    : folder + kPathSeparator;
+                                                                     : folder + kPathSeparator;
 }
 
 void applyFields(FormView& view, const CliOptions& o)
@@ -119,23 +119,23 @@ DeviceInfo deviceInfo(const FormView& view, const FormValues& v)
 
 std::string deviceText(const FormView& view, const DeviceInfo& d)
 {
-    return d.status + "\n" + d.serialLine + "\n" + "Opcional de Log: " +
-           (d.logOption ? "ativo" : "inativo") + "\n" + view.text(Control::lblAte) + "\n";
+    return d.status + "\n" + d.serialLine + "\n" +
+           "Opcional de Log: " + (d.logOption ? "ativo" : "inativo") + "\n" +
+           view.text(Control::lblAte) + "\n";
 }
 
 class Run {
 public:
     Run(const CliOptions& o, const CliServices& s)
         : m_o(o), m_s(s), m_view(s.console), m_prompts(s.console, o.parcial, o.silencioso),
-          m_params(s.settings),
-          m_services{s.lib,
-                     m_prompts,
-                     m_params,
-                     s.clock,
-                     s.templateFolder,
-                     s.sleepMs,
-                     s.firstRunCaminho,
-                     {}},
+          m_params(s.settings), m_services{s.lib,
+                                           m_prompts,
+                                           m_params,
+                                           s.clock,
+                                           s.templateFolder,
+                                           s.sleepMs,
+                                           s.firstRunCaminho,
+                                           {}},
           m_ctx{m_services, m_view, m_values}, m_cancel(m_ctx)
     {
         m_view.onYield = [this] {
@@ -180,8 +180,8 @@ private:
             } else {
                 chooseRange(m_view, m_o);
                 const ExportResult r = DataLogDownload(m_ctx).run(logexport::PartialChoice::Ask);
-                m_record.range = RangeRead{
-                    m_o.dadosArgument, r.planned, r.firstRecord, r.lastRecord, r.rows};
+                m_record.range =
+                    RangeRead{m_o.dadosArgument, r.planned, r.firstRecord, r.lastRecord, r.rows};
                 finished(r, "data");
             }
         }

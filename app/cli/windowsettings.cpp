@@ -6,4 +6,3 @@ std::unique_ptr<SettingsStore> windowSettings(const std::string& group)
 {
     return std::make_unique<IniSettingsStore>(IniSettingsStore::userFile(kProgramName), group);
 }
-

@@ -52,8 +52,8 @@ bool nextLine(std::string_view d, std::size_t& pos, Line& line)
             if (i < d.size()) {
                 const char escaped = d[i++];
                 // A backslash before a CR LF (or LF CR) joins the lines.
-                if (i < d.size() && ((escaped == '\n' && d[i] == '\r') ||
-                                     (escaped == '\r' && d[i] == '\n')))
+                if (i < d.size() &&
+                    ((escaped == '\n' && d[i] == '\r') || (escaped == '\r' && d[i] == '\n')))
                     ++i;
             }
         } else if (c == '"') {
@@ -175,18 +175,27 @@ void chopBlanks(std::string& s, std::size_t limit)
 char simpleEscape(char c)
 {
     switch (c) {
-    case 'a': return '\a';
-    case 'b': return '\b';
-    case 'f': return '\f';
-    case 'n': return '\n';
-    case 'r': return '\r';
-    case 't': return '\t';
-    case 'v': return '\v';
+    case 'a':
+        return '\a';
+    case 'b':
+        return '\b';
+    case 'f':
+        return '\f';
+    case 'n':
+        return '\n';
+    case 'r':
+        return '\r';
+    case 't':
+        return '\t';
+    case 'v':
+        return '\v';
     case '"':
     case '?':
     case '\'':
-    case '\\': return c;
-    default: return 0;
+    case '\\':
+        return c;
+    default:
+        return 0;
     }
 }
 
@@ -233,8 +242,8 @@ Value unescapedValue(std::string_view s)
             } else if (e >= '0' && e <= '7') {
                 --i;
                 appendUtf8(current, numberEscape(s, i, 8));
-            } else if ((e == '\n' || e == '\r') && i < s.size() &&
-                       (s[i] == '\n' || s[i] == '\r') && s[i] != e) {
+            } else if ((e == '\n' || e == '\r') && i < s.size() && (s[i] == '\n' || s[i] == '\r') &&
+                       s[i] != e) {
                 ++i;
             }
             keep = current.size();
@@ -364,9 +373,8 @@ void appendHexEscape(std::string& out, uint32_t value)
 
 } // namespace
 
-std::optional<std::string> readValue(std::string_view file,
-                                     std::string_view group,
-                                     std::string_view key)
+std::optional<std::string>
+readValue(std::string_view file, std::string_view group, std::string_view key)
 {
     const std::string_view body = withoutBom(file);
     const Found found = find(body, group, key);

@@ -15,9 +15,8 @@ namespace ini {
 // wins; quotes, escapes and a list's commas undone; "@@" stands for "@" and
 // "@String(...)" for its text. None when absent, for "@Invalid()", and for a
 // value of another type QSettings would not give as text.
-std::optional<std::string> readValue(std::string_view file,
-                                     std::string_view group,
-                                     std::string_view key);
+std::optional<std::string>
+readValue(std::string_view file, std::string_view group, std::string_view key);
 
 // The file with `key` in `group` set to `value`, every other byte as it was:
 // the key's last line replaced, or a line added at the end of the group, or

@@ -68,8 +68,8 @@ public:
             m_fd = ::open(m_path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
             if (m_fd >= 0) {
                 ::flock(m_fd, LOCK_EX | LOCK_NB);
-                const std::string info = std::to_string(::getpid()) + "\n" + processName() +
-                                         "\n" + hostName() + "\n";
+                const std::string info =
+                    std::to_string(::getpid()) + "\n" + processName() + "\n" + hostName() + "\n";
                 if (::write(m_fd, info.data(), info.size()) == static_cast<ssize_t>(info.size()))
                     return true;
                 m_failure = std::strerror(errno);

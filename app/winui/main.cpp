@@ -3,9 +3,9 @@
 // folder may be written, else copied for each user; the settings live in the
 // registry under the executable's own base name.
 #include "connection/dynamickestrune.h"
+#include "connection/registrysettingsstore.h"
 #include "core/clock.h"
 #include "core/prompts.h"
-#include "connection/registrysettingsstore.h"
 #include "core/settingsstore.h"
 #include "form/programplace.h"
 #include "form/reportmenu.h"
