@@ -5,9 +5,7 @@
 #include <map>
 
 const char* const kCliUsage =
-    "Uso: logqvr-cli [--com N] [--endereco N] [--baudrate N] [--retries N] [--timeout MS]\n"
-    "                [--caminho PASTA] [--dados inteira|ultimos:N|de:A-B] [--reset]\n"
-    "                [--relatorio] [--csv] [--parcial] [--json] [--silencioso]\n"
+    "Uso: logqvr-cli [OPÇÃO]...\n"
     "Lê o LOG de um equipamento QVR/KPW sem janela, para scripts e tarefas agendadas:\n"
     "conecta e identifica o equipamento, e grava os arquivos que o LOG_QVR gravaria,\n"
     "com os mesmos nomes e conteúdos. Sem --dados nem --reset, só conecta e mostra o\n"
