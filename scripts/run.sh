@@ -23,13 +23,16 @@ if [ "${1:-}" = "--device" ]; then
     fi
 else
     ports=$(mktemp -d)
-    "$bin/qvr-sim" --ports "$ports" --port 1 >"$ports/sim.out" 2>"$ports/sim.err" &
+    "$bin/qvr-sim" --ports "$ports" --port 1 --control "$ports/control" >"$ports/sim.out" \
+        2>"$ports/sim.err" &
     sim=$!
     trap 'kill $sim 2>/dev/null; wait $sim 2>/dev/null; rm -rf "$ports"' EXIT
     for _ in $(seq 50); do [ -e "$ports/com1" ] && break; sleep 0.1; done
     [ -e "$ports/com1" ] || { echo "The simulator did not start:"; cat "$ports/sim.err"; exit 1; }
     export KESTRUNE_PORTS=$ports
     echo "Simulated device on $(head -n1 "$ports/sim.out"), linked as port 1 (address 1)."
+    echo "To have it log 24 new records, which the next connect offers:" \
+        "echo 'write 24' > $ports/control"
 fi
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then

@@ -1,5 +1,6 @@
 // qvr-sim: a simulated device on a pseudo-terminal for trying the program by
 // hand. Prints the pty path, then serves until SIGINT or SIGTERM.
+#include "controlfifo.h"
 #include "simulator.h"
 
 #include <cerrno>
@@ -25,6 +26,8 @@ struct Options {
     long pointer = sim::kLogCapacity;
     long resetPointer = 1;
     std::optional<long> firmware, release, options;
+    std::vector<long> serial;
+    std::string controlPath;
     std::vector<long> erased, badCrc;
     sim::Faults faults;
     std::string info; // --help or --version: print it and do nothing else
@@ -52,6 +55,7 @@ void usage(std::FILE* out)
                "  --release R           a revisão do firmware (padrão 4)\n"
                "  --options O           a palavra de opções; o bit 1 é a opção de LOG\n"
                "                        (padrão 2)\n"
+               "  --serial A,B          o número de série, em duas partes (padrão 12,345)\n"
                "  --erased N,N,...      registros apagados (todas as palavras 0xFFFF)\n"
                "  --bad-crc N,N,...     registros gravados com o CRC errado\n"
                "  --byte-delay-us U     tempo de linha de cada byte, em microssegundos: 1146\n"
@@ -59,13 +63,26 @@ void usage(std::FILE* out)
                "  --fault silent        não responde a nenhuma leitura\n"
                "  --fault bad-crc       responde com o CRC do quadro errado\n"
                "  --truncate N          envia só os N primeiros bytes de cada resposta\n"
+               "  --control FIFO        lê comandos, um por linha, do pipe nomeado FIFO (que\n"
+               "                        cria, se não existe) enquanto responde, e confirma\n"
+               "                        cada um com uma linha \"ok pointer P serial A,B\"\n"
+               "                        (ou \"error: ...\") na saída:\n"
+               "                          write N     grava N registros novos depois do\n"
+               "                                      ponteiro; depois de 10380 vem 0\n"
+               "                          erase       apaga a memória: registros 0xFFFF,\n"
+               "                                      ponteiro 0\n"
+               "                          serial A,B  troca o número de série\n"
                "  --help                mostra esta ajuda e sai\n"
                "  --version             mostra a versão e sai\n"
                "\n"
                "Exemplo:\n"
                "  qvr-sim --ports ~/.config/kestrune/ports --port 1\n"
                "                        o equipamento simulado aparece no LOG_QVR como a\n"
-               "                        porta 1, no endereço 1\n",
+               "                        porta 1, no endereço 1\n"
+               "  qvr-sim --ports ~/.config/kestrune/ports --control /tmp/qvr\n"
+               "  echo 'write 24' > /tmp/qvr\n"
+               "                        o equipamento grava 24 registros novos: a próxima\n"
+               "                        conexão oferece só esses\n",
                out);
 }
 
@@ -87,13 +104,13 @@ bool parseNumber(const char* text, long min, long max, long* out)
     return true;
 }
 
-bool parseList(const char* text, std::vector<long>* out)
+bool parseList(const char* text, std::vector<long>* out, long max = sim::kLogCapacity)
 {
     std::stringstream in(text);
     std::string item;
     while (std::getline(in, item, ',')) {
         long v = 0;
-        if (!parseNumber(item.c_str(), 0, sim::kLogCapacity, &v))
+        if (!parseNumber(item.c_str(), 0, max, &v))
             return false;
         out->push_back(v);
     }
@@ -149,6 +166,10 @@ bool parseOptions(int argc, char** argv, Options* o)
             ok = parseList(value, &o->erased);
         } else if (name == "--bad-crc") {
             ok = parseList(value, &o->badCrc);
+        } else if (name == "--serial") {
+            ok = parseList(value, &o->serial, 65535) && o->serial.size() == 2;
+        } else if (name == "--control") {
+            o->controlPath = value;
         } else if (name == "--fault") {
             ok = parseFault(value, &o->faults);
         } else {
@@ -204,6 +225,10 @@ void setUpDevice(sim::Simulator& device, const Options& o)
             s.release = static_cast<uint16_t>(*o.release);
         if (o.options)
             s.options = static_cast<uint16_t>(*o.options);
+        if (!o.serial.empty()) {
+            s.serial1 = static_cast<uint16_t>(o.serial[0]);
+            s.serial2 = static_cast<uint16_t>(o.serial[1]);
+        }
         for (long n : o.erased)
             s.records[static_cast<std::size_t>(n)] = sim::erasedRecord();
         for (long n : o.badCrc)
@@ -263,6 +288,11 @@ int main(int argc, char** argv)
     }
     holdTerminal(device.ptyPath());
     if (!o.portsDir.empty() && !device.linkAsPort(o.portsDir, o.port, &error)) {
+        std::fprintf(stderr, "qvr-sim: %s\n", error.c_str());
+        return 1;
+    }
+    sim::ControlFifo control(device, stdout);
+    if (!o.controlPath.empty() && !control.start(o.controlPath, &error)) {
         std::fprintf(stderr, "qvr-sim: %s\n", error.c_str());
         return 1;
     }

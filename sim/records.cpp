@@ -192,6 +192,28 @@ void DeviceState::fillDataLog(uint16_t pointer)
     for (int n = 0; n <= kLogCapacity; ++n)
         records[n] = makeRecord(n);
     logPointer = pointer;
+    nextContent = kLogCapacity + 1;
+}
+
+int nextRecordNumber(int n)
+{
+    return n >= kLogCapacity ? 0 : n + 1;
+}
+
+void DeviceState::writeRecords(int count)
+{
+    if (records.size() != kLogCapacity + 1)
+        records.resize(kLogCapacity + 1, erasedRecord());
+    for (int i = 0; i < count; ++i) {
+        logPointer = static_cast<uint16_t>(nextRecordNumber(logPointer));
+        records[logPointer] = makeRecord(nextContent++);
+    }
+}
+
+void DeviceState::eraseDataLog()
+{
+    records.assign(kLogCapacity + 1, erasedRecord());
+    logPointer = 0;
 }
 
 void DeviceState::fillResetLog(uint16_t pointer)

@@ -32,9 +32,11 @@ using ResetEntry = std::array<uint16_t, 26>;
 // record or entry carries in its last word.
 uint16_t recordCrc(const uint16_t* words, std::size_t count);
 
-// A record with plausible content for record number n and a valid CRC in w40.
-// Over consecutive n it walks every reason combination, negative temperatures
-// and offsets, IL values above 0x7FFF and varied status words.
+// A record with plausible content number n and a valid CRC in w40: a freshly
+// filled log holds content n at record n, and records written later take the
+// numbers after 10380, so their time goes on 47 minutes a record. Over
+// consecutive n it walks every reason combination, negative temperatures and
+// offsets, IL values above 0x7FFF and varied status words.
 DataRecord makeRecord(int n);
 // An entry for slot k with a valid CRC in w25 (w4 != 0xFFFF).
 ResetEntry makeResetEntry(int k);
@@ -45,6 +47,13 @@ ResetEntry blankResetEntry(); // w4 = 0xFFFF, rest 0xFFFF
 // ..., 69 and the last one, so a download meets blanks between entries and
 // at the end.
 bool isDefaultBlankResetSlot(int k);
+
+// The record the device writes after record n: its ring holds every number
+// the program's walk visits, 0 to 10380, and after 10380 comes 0, so a range
+// from the first unread record to the pointer is exactly what was written
+// since. An empty log (pointer 0) starts at 1; a pointer beyond the ring
+// starts it again at 0.
+int nextRecordNumber(int n);
 
 // What the device holds. Indexes of `records` are record numbers 0..10380;
 // a select write of value v presents record (v + 1) mod 65536, and a number
@@ -61,9 +70,19 @@ struct DeviceState {
     std::array<ResetEntry, kResetSlots> resetLog{};
     uint16_t logSelect = 0;   // last value written to 19045
     uint16_t resetSelect = 0; // last value written to 19096
+    // The content (the makeRecord argument) of the next record written: one
+    // past the newest that fillDataLog() leaves, so time goes on advancing.
+    int nextContent = kLogCapacity + 1;
 
     // Fill records 0..10380 with makeRecord(n) and set logPointer.
     void fillDataLog(uint16_t pointer);
+    // Write `count` new records after logPointer, as the device logs them
+    // (nextRecordNumber), each with makeRecord(nextContent++), and move the
+    // pointer to the last. Writing past 10380 wraps the ring; 10381 records
+    // overwrite every record there was.
+    void writeRecords(int count);
+    // The device's memory cleared: every record erased, pointer 0.
+    void eraseDataLog();
     // Set resetPointer and fill the 78 slots: all blank when pointer is 0,
     // else makeResetEntry(k) except where isDefaultBlankResetSlot(k).
     void fillResetLog(uint16_t pointer);

@@ -78,6 +78,29 @@ std::string rangeJson(const RangeRead& r)
         .done();
 }
 
+std::string markJson(const std::optional<logexport::LastSaved>& mark)
+{
+    if (!mark)
+        return "null";
+    return Object()
+        .number("record", mark->record)
+        .text("data", mark->stamp.data)
+        .text("hora", mark->stamp.hora)
+        .done();
+}
+
+std::string historyJson(const HistoryInfo& h)
+{
+    return Object()
+        .text("check", h.check)
+        .field("remembered", markJson(h.remembered))
+        .number("new_records", h.newRecords)
+        .number("first_new", h.firstNew)
+        .number("pointer", h.pointer)
+        .field("after", markJson(h.after))
+        .done();
+}
+
 std::string messageJson(const ToldMessage& m)
 {
     return Object()
@@ -109,6 +132,7 @@ std::string runJson(const RunRecord& record)
     std::snprintf(seconds, sizeof seconds, "%lld.%03lld", ms / 1000, ms % 1000);
     return Object()
                .field("device", record.device ? deviceJson(*record.device) : "null")
+               .field("history", record.history ? historyJson(*record.history) : "null")
                .field("files", array(record.files, fileJson))
                .field("range", record.range ? rangeJson(*record.range) : "null")
                .field("seconds", seconds)

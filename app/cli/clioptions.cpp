@@ -24,6 +24,12 @@ const char* const kCliUsage =
     "  --dados inteira       lê a memória inteira do LOG de dados\n"
     "  --dados ultimos:N     lê os últimos N registros\n"
     "  --dados de:A-B        lê do registro A ao registro B\n"
+    "  --dados novos         lê o que ainda não foi salvo deste equipamento: do\n"
+    "                        registro seguinte ao último salvo até o último gravado,\n"
+    "                        quando esse registro ainda confere no equipamento; sem\n"
+    "                        memória do equipamento, ou com uma que não confere, a\n"
+    "                        memória inteira. Cada arquivo gravado move a memória,\n"
+    "                        como na janela\n"
     "  --reset           lê também o LOG de reset\n"
     "  --relatorio       grava o relatório (.html) ao lado de cada arquivo .mdb\n"
     "  --csv             grava o CSV de todos os registros ao lado de cada .mdb\n"
@@ -44,9 +50,11 @@ const char* const kCliUsage =
     "  0  concluído\n"
     "  2  uso errado: opções, ou campos guardados, que não formam um comando\n"
     "  3  a porta não abriu (o motivo, como na segunda linha da caixa do LOG_QVR)\n"
-    "  4  o equipamento não respondeu, uma leitura falhou, ou ele não tem o\n"
-    "     Opcional de Log que --dados pede\n"
-    "  5  um arquivo não pôde ser gravado (o erro do motor de banco de dados)\n"
+    "  4  o equipamento não respondeu, uma leitura falhou (também a do último\n"
+    "     registro salvo, que --dados novos relê), ou ele não tem o Opcional de\n"
+    "     Log que --dados pede\n"
+    "  5  um arquivo não pôde ser gravado (o erro do motor de banco de dados),\n"
+    "     ou a memória do último registro salvo não pôde ser guardada\n"
     "  6  cancelado\n";
 
 namespace {
@@ -57,12 +65,12 @@ bool wholeNumber(const std::string& text)
            std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); });
 }
 
-// "ultimos:N", "de:A-B" or "inteira" into the options.
+// "ultimos:N", "de:A-B", "inteira" or "novos" into the options.
 bool parseDados(const std::string& value, CliOptions& c)
 {
     c.dadosArgument = value;
-    if (value == "inteira") {
-        c.dados = DataChoice::Inteira;
+    if (value == "inteira" || value == "novos") {
+        c.dados = value == "novos" ? DataChoice::Novos : DataChoice::Inteira;
         return true;
     }
     if (value.starts_with("ultimos:") && wholeNumber(value.substr(8))) {
@@ -128,7 +136,8 @@ std::optional<CliOptions> parseCliOptions(const std::vector<std::string>& args, 
         }
         if (name == "--dados") {
             if (!parseDados(*value, c)) {
-                error = "--dados aceita inteira, ultimos:N ou de:A-B, não \"" + *value + "\".";
+                error =
+                    "--dados aceita inteira, ultimos:N, de:A-B ou novos, não \"" + *value + "\".";
                 return std::nullopt;
             }
         } else if (name == "--caminho" ? value->empty() : !wholeNumber(*value)) {

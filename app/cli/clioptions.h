@@ -8,7 +8,8 @@
 #include <string>
 #include <vector>
 
-enum class DataChoice { None, Inteira, Ultimos, DeAte };
+// Novos: the records not yet saved from this device, as its memory knows them.
+enum class DataChoice { None, Inteira, Ultimos, DeAte, Novos };
 
 struct CliOptions {
     // The fields' texts; none keeps what the window stored.

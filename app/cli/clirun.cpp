@@ -9,6 +9,8 @@
 #include "form/formlifecycle.h"
 #include "logexport/cancelcontroller.h"
 #include "logexport/datalogdownload.h"
+#include "logexport/datalogrecord.h"
+#include "logexport/devicehistory.h"
 #include "logexport/resetlogdownload.h"
 #include "report/reportfile.h"
 
@@ -16,6 +18,7 @@
 
 using logexport::ExportEnd;
 using logexport::ExportResult;
+using logexport::HistoryCheck;
 
 namespace {
 
@@ -33,6 +36,79 @@ public:
 private:
     const SettingsStore& m_store;
 };
+
+// The memory of each device as the command moves it: every write read back,
+// since a memory that did not move makes the next run read those records
+// again.
+class CheckedSettings : public SettingsStore {
+public:
+    explicit CheckedSettings(SettingsStore* store) : m_store(store) {}
+    std::optional<std::string> value(const std::string& key) const override
+    {
+        return m_store ? m_store->value(key) : std::nullopt;
+    }
+    void setValue(const std::string& key, const std::string& text) override
+    {
+        m_store->setValue(key, text);
+        if (m_store->value(key) != text)
+            m_failedKey = key;
+    }
+    SettingsStore* store() { return m_store ? this : nullptr; }
+    const std::optional<std::string>& failedKey() const { return m_failedKey; }
+
+private:
+    SettingsStore* m_store;
+    std::optional<std::string> m_failedKey;
+};
+
+// What --dados novos reads, as the connect's check of the memory left it.
+enum class NewRecords {
+    Offered,    // the connect chose them: the first new record to the pointer
+    None,       // nothing new since the last visit
+    Everything, // no memory, or one the device no longer matches: all unsaved
+    Unknown,    // the remembered record could not be read again
+};
+
+NewRecords newRecordsOf(const HistoryCheck& check)
+{
+    switch (check.outcome) {
+    case HistoryCheck::Outcome::Matched:
+        return check.newRecords > 0 ? NewRecords::Offered : NewRecords::None;
+    case HistoryCheck::Outcome::ReadFailed:
+        return NewRecords::Unknown;
+    case HistoryCheck::Outcome::NoMemory:
+    case HistoryCheck::Outcome::Mismatch:
+    case HistoryCheck::Outcome::NotChecked:
+        break;
+    }
+    return NewRecords::Everything;
+}
+
+const char* checkName(HistoryCheck::Outcome outcome)
+{
+    switch (outcome) {
+    case HistoryCheck::Outcome::Matched:
+        return "matched";
+    case HistoryCheck::Outcome::NoMemory:
+        return "no-memory";
+    case HistoryCheck::Outcome::Mismatch:
+        return "mismatch";
+    case HistoryCheck::Outcome::ReadFailed:
+        return "read-failed";
+    case HistoryCheck::Outcome::NotChecked:
+        break;
+    }
+    return "not-checked";
+}
+
+// The first and the last record a data-log walk stored, in walk order.
+std::pair<std::optional<int>, std::optional<int>> recordsOf(const logexport::SavedRun& saved)
+{
+    if (saved.stamps.empty())
+        return {};
+    const int ring = logexport::kLogCapacity + 1; // records 0 to 10380
+    return {saved.first, (saved.first + static_cast<int>(saved.stamps.size()) - 1) % ring};
+}
 
 // A position in the list as the setting stores it, else a rate typed into
 // the list's box; a rate of the list selects its entry.
@@ -96,6 +172,7 @@ void chooseRange(FormView& view, const CliOptions& o)
     case DataChoice::Inteira:
         view.setChecked(Control::optInteira, true);
         break;
+    case DataChoice::Novos:
     case DataChoice::None:
         break;
     }
@@ -117,26 +194,32 @@ DeviceInfo deviceInfo(const FormView& view, const FormValues& v)
     return d;
 }
 
+// The device as the window shows it once connected; with a memory of it, what
+// lblTexto says of the records that are new.
 std::string deviceText(const FormView& view, const DeviceInfo& d)
 {
-    return d.status + "\n" + d.serialLine + "\n" +
-           "Opcional de Log: " + (d.logOption ? "ativo" : "inativo") + "\n" +
-           view.text(Control::lblAte) + "\n";
+    std::string text = d.status + "\n" + d.serialLine + "\n" +
+                       "Opcional de Log: " + (d.logOption ? "ativo" : "inativo") + "\n" +
+                       view.text(Control::lblAte) + "\n";
+    if (const std::string history = view.text(Control::lblTexto); !history.empty())
+        text += history + "\n";
+    return text;
 }
 
 class Run {
 public:
     Run(const CliOptions& o, const CliServices& s)
         : m_o(o), m_s(s), m_view(s.console), m_prompts(s.console, o.parcial, o.silencioso),
-          m_params(s.settings), m_services{s.lib,
-                                           m_prompts,
-                                           m_params,
-                                           s.clock,
-                                           s.templateFolder,
-                                           s.sleepMs,
-                                           s.firstRunCaminho,
-                                           {}},
-          m_ctx{m_services, m_view, m_values}, m_cancel(m_ctx)
+          m_params(s.settings), m_history(s.history), m_services{s.lib,
+                                                                 m_prompts,
+                                                                 m_params,
+                                                                 s.clock,
+                                                                 s.templateFolder,
+                                                                 s.sleepMs,
+                                                                 s.firstRunCaminho,
+                                                                 {},
+                                                                 m_history.store()},
+          m_ctx{m_services, m_view, m_values}, m_cancel(m_ctx), m_memory(m_ctx)
     {
         m_view.onYield = [this] {
             if (m_s.interrupted())
@@ -152,7 +235,9 @@ public:
         FormLifecycle lifecycle(m_ctx);
         lifecycle.Form_Load();
         applyFields(m_view, m_o);
-        const ConnectEnd connected = ConnectController(m_ctx).cmdOK_Click();
+        const ConnectEnd connected = ConnectController(m_ctx, [this](bool identified) {
+                                         m_memory.connected(identified);
+                                     }).cmdOK_Click();
         m_outcome.add(exitCodeOf(connected));
         if (connected == ConnectEnd::Connected) {
             // One tick of the poll: the status lines the window would show.
@@ -160,6 +245,7 @@ public:
             m_record.device = deviceInfo(m_view, m_values);
             say(deviceText(m_view, *m_record.device));
             downloads();
+            m_record.history = historyInfo();
         }
         lifecycle.Form_Unload();
         m_record.seconds =
@@ -175,18 +261,79 @@ private:
         if (m_o.dados != DataChoice::None && goOn()) {
             // Without the log option the window leaves the button off; the
             // box that said why went out at connect.
-            if (!m_view.isEnabled(Control::cmdGerar)) {
+            if (!m_view.isEnabled(Control::cmdGerar))
                 m_outcome.add(kExitNoAnswer);
-            } else {
-                chooseRange(m_view, m_o);
-                const ExportResult r = DataLogDownload(m_ctx).run(logexport::PartialChoice::Ask);
-                m_record.range =
-                    RangeRead{m_o.dadosArgument, r.planned, r.firstRecord, r.lastRecord, r.rows};
-                finished(r, "data");
-            }
+            else if (chooseNewRecords())
+                dataLog();
         }
         if (m_o.reset && goOn())
             finished(ResetLogDownload(m_ctx).run(logexport::PartialChoice::Ask), "reset");
+    }
+
+    void dataLog()
+    {
+        chooseRange(m_view, m_o);
+        DataLogDownload download(m_ctx, &m_memory);
+        const ExportResult r = download.run(logexport::PartialChoice::Ask);
+        const auto [first, last] = recordsOf(download.savedRun());
+        m_record.range = RangeRead{m_o.dadosArgument, r.planned, first, last, r.rows};
+        finished(r, "data");
+        if (m_history.failedKey()) {
+            m_prompts.show("Não foi possível guardar o último registro salvo deste equipamento "
+                           "nas configurações (" +
+                               *m_history.failedKey() +
+                               "): a próxima leitura de --dados novos o lerá de novo.",
+                           PromptIcon::Warning,
+                           kAppTitle);
+            m_outcome.add(kExitWriteFailed);
+        }
+    }
+
+    // For --dados novos, the range as the connect's check left it; false when
+    // nothing is to be read.
+    bool chooseNewRecords()
+    {
+        if (m_o.dados != DataChoice::Novos)
+            return true;
+        const HistoryCheck& check = m_memory.lastCheck();
+        switch (newRecordsOf(check)) {
+        case NewRecords::Offered:
+            return true;
+        case NewRecords::Everything:
+            m_view.setChecked(Control::optInteira, true);
+            return true;
+        case NewRecords::None:
+            m_record.range = RangeRead{m_o.dadosArgument, 0, std::nullopt, std::nullopt, 0};
+            return false;
+        case NewRecords::Unknown:
+            break;
+        }
+        m_prompts.show("Não foi possível ler de novo o registro " +
+                           std::to_string(check.mark.record) +
+                           ", o último salvo deste equipamento: os registros novos não são "
+                           "conhecidos e nada foi lido.",
+                       PromptIcon::Warning,
+                       kAppTitle);
+        m_outcome.add(kExitNoAnswer);
+        return false;
+    }
+
+    HistoryInfo historyInfo() const
+    {
+        const HistoryCheck& c = m_memory.lastCheck();
+        HistoryInfo h;
+        h.check = checkName(c.outcome);
+        if (c.outcome != HistoryCheck::Outcome::NotChecked &&
+            c.outcome != HistoryCheck::Outcome::NoMemory)
+            h.remembered = c.mark;
+        h.newRecords = c.newRecords;
+        if (c.outcome == HistoryCheck::Outcome::Matched && c.newRecords > 0)
+            h.firstNew = c.firstNew;
+        h.pointer = c.pointer;
+        if (const std::optional<std::string> stored =
+                m_history.value(logexport::historyKey(m_values.NumSerie1, m_values.NumSerie2)))
+            h.after = logexport::parseLastSaved(*stored);
+        return h;
     }
 
     // Not after a cancel, whether the download saw it or it came after.
@@ -249,9 +396,11 @@ private:
     FormValues m_values;
     CliPrompts m_prompts;
     ReadOnlySettings m_params;
+    CheckedSettings m_history;
     ControllerServices m_services;
     ControllerContext m_ctx;
     CancelController m_cancel;
+    logexport::DeviceHistory m_memory;
     Outcome m_outcome;
     RunRecord m_record;
 };

@@ -10,6 +10,7 @@
 #include "cliprompts.h"
 #include "connection/connectcontroller.h"
 #include "logexport/exportrun.h"
+#include "logexport/lastsaved.h"
 
 #include <cstdint>
 #include <functional>
@@ -26,6 +27,9 @@ struct CliServices {
     KestruneApi& lib;
     // The window's "Params": read, never written.
     const SettingsStore& settings;
+    // The window's memory of each device's last saved record, moved as the
+    // window moves it; null: nothing remembered.
+    SettingsStore* history;
     const Clock& clock;
     std::string templateFolder;
     std::string firstRunCaminho;
@@ -94,8 +98,19 @@ struct RangeRead {
     int read = 0;
 };
 
+// The connect's check of the device's memory, and the memory after the run.
+struct HistoryInfo {
+    std::string check; // "matched", "no-memory", "mismatch", "read-failed", "not-checked"
+    std::optional<logexport::LastSaved> remembered;
+    int newRecords = 0;
+    std::optional<int> firstNew;
+    int pointer = 0;
+    std::optional<logexport::LastSaved> after;
+};
+
 struct RunRecord {
     std::optional<DeviceInfo> device;
+    std::optional<HistoryInfo> history;
     std::vector<WrittenFile> files;
     std::optional<RangeRead> range;
     double seconds = 0;

@@ -41,12 +41,14 @@ int main(int argc, char* argv[])
         logexport::placeTemplates(place.folder, userTemplateFolder());
     // Only needed, and made when missing, when no folder is given or stored.
     const std::unique_ptr<SettingsStore> settings = windowSettings(settingskey::kGroup);
+    const std::unique_ptr<SettingsStore> history = windowSettings(historykey::kGroup);
     std::string firstRunCaminho;
     if (!options->caminho && !settings->value(settingskey::kCaminho))
         firstRunCaminho = logexport::firstRunCaminho(templates, place.folder, documentsFolder());
     SystemClock clock;
     const CliServices services{dynamicKestrune(),
                                *settings,
+                               history.get(),
                                clock,
                                templates.folder,
                                firstRunCaminho,

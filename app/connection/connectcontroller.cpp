@@ -11,7 +11,13 @@
 #include "core/prompts.h"
 #include "core/textnumber.h"
 
-ConnectController::ConnectController(ControllerContext context) : m_ctx(context) {}
+#include <utility>
+
+ConnectController::ConnectController(ControllerContext context,
+                                     std::function<void(bool identified)> logReady)
+    : m_ctx(context), m_logReady(std::move(logReady))
+{
+}
 
 ConnectEnd ConnectController::cmdOK_Click()
 {
@@ -78,7 +84,8 @@ ConnectEnd ConnectController::connect()
 ConnectEnd ConnectController::identify()
 {
     FormValues& v = m_ctx.values;
-    if (retriedRead(m_ctx.lib, m_ctx.view, slave(), reg::kIdent, 3)) {
+    const bool identified = retriedRead(m_ctx.lib, m_ctx.view, slave(), reg::kIdent, 3);
+    if (identified) {
         v.VersaoHUS_inf = static_cast<int32_t>(m_ctx.lib.modbus_var(0));
         v.NumSerie1 = static_cast<int32_t>(m_ctx.lib.modbus_var(1));
         v.NumSerie2 = static_cast<int32_t>(m_ctx.lib.modbus_var(2));
@@ -95,6 +102,8 @@ ConnectEnd ConnectController::identify()
     if (retriedRead(m_ctx.lib, m_ctx.view, slave(), reg::kLogPointer, 1)) {
         v.PonteiroLOG = static_cast<int32_t>(m_ctx.lib.modbus_var(0));
         enableLogControls();
+        if (m_logReady)
+            m_logReady(identified);
         return ConnectEnd::Connected;
     }
     m_ctx.prompts.show("Erro ao ler os registradores.", PromptIcon::Warning, "Erro");

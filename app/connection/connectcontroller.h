@@ -5,6 +5,7 @@
 #include "core/controllercontext.h"
 
 #include <cstdint>
+#include <functional>
 
 // How a click ended, for a caller that is no window; what the user had to
 // know was told in a box either way.
@@ -22,7 +23,11 @@ enum class ConnectEnd {
 
 class ConnectController {
 public:
-    explicit ConnectController(ControllerContext context);
+    // logReady runs at the end of every connect that switched the log
+    // controls on, told whether this connect read the serial number; it must
+    // not throw, as the window already shows the device connected.
+    explicit ConnectController(ControllerContext context,
+                               std::function<void(bool identified)> logReady = {});
 
     // Also run by Enter in txtCOM and txtEnd.
     ConnectEnd cmdOK_Click();
@@ -37,4 +42,5 @@ private:
     uint32_t slave() const;
 
     ControllerContext m_ctx;
+    std::function<void(bool identified)> m_logReady;
 };

@@ -14,7 +14,7 @@
 class RegistrySettingsStore : public SettingsStore {
 public:
     // applicationName: the executable's base name (UTF-8); group: "Params",
-    // or the report menu's own.
+    // or the report menu's or the devices' history's own.
     explicit RegistrySettingsStore(const std::string& applicationName,
                                    const std::string& group = settingskey::kGroup);
 

@@ -34,6 +34,9 @@ struct ControllerServices {
     // Told the name of every file a download wrote, whole or partial, so the
     // "Relatório" menu can offer the last one. Empty: nobody listens.
     std::function<void(const std::string& path)> fileWritten = {};
+    // Where each device's last saved record is remembered between visits, a
+    // section of its own beside "Params". Null: nothing is remembered.
+    SettingsStore* history = nullptr;
 };
 
 // The surroundings plus the window the handler serves and its values.

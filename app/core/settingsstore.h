@@ -1,6 +1,6 @@
 // The per-user settings store: text values by key in one group ("Params", or
-// the report menu's own) under the program's name. All key names the program
-// uses are listed here.
+// the report menu's or the devices' history's own) under the program's name. All key names the
+// program uses are listed here.
 #pragma once
 
 #include <map>
@@ -28,6 +28,12 @@ inline constexpr const char* kGroup = "Relatorio";
 // The whole name of the last file a download wrote.
 inline constexpr const char* kUltimoLog = "UltimoLOG";
 } // namespace reportkey
+
+// Each device's last saved data-log record, in a group of its own: one value
+// per serial number, the key and value as logexport/lastsaved.h makes them.
+namespace historykey {
+inline constexpr const char* kGroup = "Historico";
+} // namespace historykey
 
 // The program's per-user files all go under these names: its settings, and
 // the user's copies of the templates. The window's name is the command's too,

@@ -10,6 +10,7 @@
 #include "form/formlifecycle.h"
 #include "logexport/cancelcontroller.h"
 #include "logexport/datalogdownload.h"
+#include "logexport/devicehistory.h"
 #include "logexport/resetlogdownload.h"
 
 #include <utility>
@@ -22,9 +23,12 @@ FormEvents::FormEvents(ControllerServices services,
 {
     const ControllerContext ctx{m_services, m_view, m_values};
     m_lifecycle = std::make_unique<FormLifecycle>(ctx);
-    m_connect = std::make_unique<ConnectController>(ctx);
+    m_history = std::make_unique<logexport::DeviceHistory>(ctx);
+    m_connect = std::make_unique<ConnectController>(ctx, [this](bool identified) {
+        m_history->connected(identified);
+    });
     m_poll = std::make_unique<PollController>(ctx);
-    m_dataLog = std::make_unique<DataLogDownload>(ctx);
+    m_dataLog = std::make_unique<DataLogDownload>(ctx, m_history.get());
     m_resetLog = std::make_unique<ResetLogDownload>(ctx);
     m_cancel = std::make_unique<CancelController>(ctx);
     m_folderChoice = std::make_unique<FolderChoice>(m_view, folders);

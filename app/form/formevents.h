@@ -24,6 +24,10 @@ class ResetLogDownload;
 class CancelController;
 class FolderChoice;
 
+namespace logexport {
+class DeviceHistory;
+}
+
 // The character codes keyPress() takes, as the system delivers them.
 inline constexpr char16_t kEnterKey = 13;
 inline constexpr char16_t kBackspaceKey = 8;
@@ -91,6 +95,7 @@ private:
     int m_depth = 0;
     bool m_closePending = false;
     std::unique_ptr<FormLifecycle> m_lifecycle;
+    std::unique_ptr<logexport::DeviceHistory> m_history;
     std::unique_ptr<ConnectController> m_connect;
     std::unique_ptr<PollController> m_poll;
     std::unique_ptr<DataLogDownload> m_dataLog;

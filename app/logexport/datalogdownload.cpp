@@ -6,6 +6,7 @@
 #include "core/textnumber.h"
 #include "logexport/datalogrecord.h"
 #include "logexport/datalogwalk.h"
+#include "logexport/devicehistory.h"
 #include "logexport/devicelink.h"
 
 #include <utility>
@@ -70,13 +71,15 @@ bool chooseFromTo(const FormView& view, FormValues& v, Prompts& prompts)
 
 } // namespace
 
-DataLogDownload::DataLogDownload(ControllerContext context)
-    : LogDownload(std::move(context), nullptr, kDataLog)
+DataLogDownload::DataLogDownload(ControllerContext context, DeviceHistory* history)
+    : LogDownload(std::move(context), nullptr, kDataLog), m_history(history)
 {
 }
 
-DataLogDownload::DataLogDownload(ControllerContext context, mdb::DBEngine& engine)
-    : LogDownload(std::move(context), &engine, kDataLog)
+DataLogDownload::DataLogDownload(ControllerContext context,
+                                 mdb::DBEngine& engine,
+                                 DeviceHistory* history)
+    : LogDownload(std::move(context), &engine, kDataLog), m_history(history)
 {
 }
 
@@ -114,6 +117,8 @@ WalkEnd DataLogDownload::walk(ExportRun& run)
     FormView& view = m_ctx.view;
     FormValues& v = m_ctx.values;
     DeviceLink link(m_ctx.lib, view);
+    // The timer is off for the run, so the pointer is the one the range was chosen against.
+    m_saved = SavedRun{v.log_inicial, v.ponteiro(), {}};
     while (v.log_inicial != v.log_final) {
         // A cancel is seen in a record's yield, between its select and its
         // read; that record is read and stored first, then the walk stops.
@@ -122,9 +127,9 @@ WalkEnd DataLogDownload::walk(ExportRun& run)
         view.setText(Control::lblTexto, "Lendo registro " + std::to_string(v.log_inicial) + "...");
         if (!fetchDataLogRecord(link, view, v.log_inicial))
             return WalkEnd::ReadFailed;
-        run.recordFetched(v.log_inicial);
         const DataLogRow row = decodeDataLog(readDataLogWords(link));
         run.addRow([&](mdb::Recordset& rs) { writeDataLogRow(rs, row); }, row.crcValido != 0);
+        m_saved.add(v.log_inicial, {row.data, row.hora});
         v.log_inicial = nextRecord(v.log_inicial);
         run.progress().recordDone();
     }
@@ -138,10 +143,13 @@ ExportSteps::Told DataLogDownload::readFailureTexts() const
     return {text, text};
 }
 
-void DataLogDownload::partialSaved()
+void DataLogDownload::saved(bool partial)
 {
-    const RecordRange rest = restOfWalk(m_ctx.values.log_inicial, m_ctx.values.log_final);
-    m_ctx.view.setChecked(Control::optAte, true);
-    m_ctx.view.setText(Control::txtDe, std::to_string(rest.first));
-    m_ctx.view.setText(Control::txtAte, std::to_string(rest.last));
+    if (m_history)
+        m_history->saved(m_saved);
+    if (!partial)
+        return;
+    chooseRecords(m_ctx.view,
+                  restOfWalk(m_ctx.values.log_inicial, m_ctx.values.log_final),
+                  m_ctx.values.ponteiro());
 }

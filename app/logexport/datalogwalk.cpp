@@ -1,6 +1,9 @@
 #include "logexport/datalogwalk.h"
 
+#include "core/formview.h"
 #include "logexport/datalogrecord.h"
+
+#include <string>
 
 namespace logexport {
 
@@ -22,7 +25,20 @@ int walkLength(int16_t first, int16_t end)
 
 RecordRange restOfWalk(int16_t next, int16_t end)
 {
-    return {next == 0 ? kLogCapacity : next, end == 0 ? kLogCapacity : end - 1};
+    return {next, end == 0 ? kLogCapacity : end - 1};
+}
+
+void chooseRecords(FormView& view, const RecordRange& records, int pointer)
+{
+    if (records.first == 0 && records.last == pointer && pointer < kLogCapacity) {
+        view.setText(Control::txtUltimos, std::to_string(pointer + 1));
+        view.setChecked(Control::optUltimos, true);
+        return;
+    }
+    view.setText(Control::txtDe, std::to_string(records.first == 0 ? kLogCapacity : records.first));
+    view.setText(Control::txtAte, std::to_string(records.last));
+    // Also when the texts were there already and no change selected it.
+    view.setChecked(Control::optAte, true);
 }
 
 } // namespace logexport

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+class FormView;
+
 namespace logexport {
 
 // After 10380 comes 0.
@@ -20,12 +22,16 @@ struct RecordRange {
     bool operator==(const RecordRange&) const = default;
 };
 
-// The from-to choice that fetches what a walk stopped at `next` had still to
-// read, for `end` as the walk had it. A from-to range starts at 1 at the
-// earliest, so a walk stopped at record 0 resumes from 10380, the record read
-// just before, which is then fetched twice rather than record 0 not at all.
-// The last record is the one before `end` (10380 for an end of 0); walks end
-// at 2 or above, or at 0, so it is never 0.
+// What a walk stopped at `next` had still to read, for `end` as the walk had
+// it: from `next` (which may be 0) to the record before `end` (10380 for an
+// end of 0); walks end at 2 or above, or at 0, so that is never 0.
 RecordRange restOfWalk(int16_t next, int16_t end);
+
+// Makes the window's range choice fetch `records`, so that one click on
+// "Gerar Arquivo de LOG" reads them: from-to, unless the first is record 0,
+// which "De" cannot hold. Then, when the last is the pointer, the last
+// pointer + 1 records are exactly 0 up to it; otherwise the range starts at
+// 10380, the record before 0, fetched twice rather than 0 not at all.
+void chooseRecords(FormView& view, const RecordRange& records, int pointer);
 
 } // namespace logexport

@@ -58,7 +58,7 @@ ExportEnd ExportRun::runSteps(ExportSteps& steps, PartialChoice partial)
     case WalkEnd::Done:
         break;
     }
-    return done();
+    return done(steps);
 }
 
 void ExportRun::addRow(const std::function<void(mdb::Recordset&)>& fill, bool crcValid)
@@ -67,13 +67,6 @@ void ExportRun::addRow(const std::function<void(mdb::Recordset&)>& fill, bool cr
     ++m_result.rows;
     if (!crcValid)
         ++m_result.badCrcRows;
-}
-
-void ExportRun::recordFetched(int number)
-{
-    if (!m_result.firstRecord)
-        m_result.firstRecord = number;
-    m_result.lastRecord = number;
 }
 
 void ExportRun::lockWindow()
@@ -94,9 +87,10 @@ void ExportRun::restoreWindow()
         m_ctx.view.setEnabled(Control::Timer1, true);
 }
 
-ExportEnd ExportRun::done()
+ExportEnd ExportRun::done(ExportSteps& steps)
 {
     copy("");
+    steps.saved(false);
     m_ctx.prompts.show("Dados gravados com sucesso", PromptIcon::Information, m_kind.savedTitle);
     appendToRow(" FIM");
     restoreWindow();
@@ -154,13 +148,13 @@ void ExportRun::keepPartial(ExportSteps& steps, PartialChoice partial)
         !m_ctx.prompts.ask("Salvar os " + std::to_string(rows) + " registros lidos?", kAppTitle))
         return;
     const std::string name = copy(kPartialSuffix);
+    steps.saved(true);
     // Told apart from a whole download's "Dados gravados com sucesso" by more
     // than the name; and the technician has to find the file: the whole name,
     // folder included.
     m_ctx.prompts.show("Dados parciais gravados (" + std::to_string(rows) + " registros)\n" + name,
                        PromptIcon::Information,
                        m_kind.savedTitle);
-    steps.partialSaved();
 }
 
 std::string ExportRun::copy(const std::string& suffix)

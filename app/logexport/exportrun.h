@@ -52,10 +52,6 @@ struct ExportResult {
     std::string error;
     // Records the walk was to read, once its range was chosen.
     std::optional<int> planned;
-    // The data-log records the walk fetched, the first and the last in walk
-    // order (after 10380 comes 0); none when it fetched none.
-    std::optional<int> firstRecord;
-    std::optional<int> lastRecord;
 };
 
 // The names and habits that tell one download from the other.
@@ -92,8 +88,9 @@ public:
         std::string row; // lblTexto's
     };
     virtual Told readFailureTexts() const = 0;
-    // A partial file was written.
-    virtual void partialSaved() {}
+    // A file was written: the whole walk, or (partial) the rows read before
+    // it stopped. Must not throw: the file is there whatever follows.
+    virtual void saved(bool partial) { (void)partial; }
 };
 
 class ExportRun {
@@ -108,15 +105,13 @@ public:
 
     // For the walk: one stored row, AddNew, `fill`, Update.
     void addRow(const std::function<void(mdb::Recordset&)>& fill, bool crcValid);
-    // For the data-log walk: record `number` was fetched.
-    void recordFetched(int number);
     DownloadProgress& progress() { return m_progress; }
 
 private:
     ExportEnd runSteps(ExportSteps& steps, PartialChoice partial);
     void lockWindow();
     void restoreWindow();
-    ExportEnd done();
+    ExportEnd done(ExportSteps& steps);
     ExportEnd readFailure(ExportSteps& steps, PartialChoice partial);
     ExportEnd cancelled(ExportSteps& steps, PartialChoice partial);
     void failed(const std::exception& error);

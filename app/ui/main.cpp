@@ -27,6 +27,7 @@ int main(int argc, char* argv[])
         settingsNameOf(QCoreApplication::applicationFilePath().toStdString());
     QtSettingsStore store(settingsName);
     QtSettingsStore reportStore(settingsName, reportkey::kGroup);
+    QtSettingsStore historyStore(settingsName, historykey::kGroup);
     QtPrompts prompts;
     QtFolderPicker folders;
     SystemClock clock;
@@ -54,7 +55,8 @@ int main(int argc, char* argv[])
                        templates.folder,
                        [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); },
                        firstRunCaminho,
-                       [&reportMenu](const std::string& path) { reportMenu.fileWritten(path); }},
+                       [&reportMenu](const std::string& path) { reportMenu.fileWritten(path); },
+                       &historyStore},
                    folders);
     window.setReportMenu(reportMenu, logPicker);
     prompts.setOwner(&window);

@@ -1,6 +1,6 @@
 // The settings store of the Qt program: QSettings in one file per user (INI
 // syntax, ~/.config/Quorvane/<name>.conf), organisation "Quorvane", application
-// = the executable's base name, group "Params" (or the report menu's own). No
+// = the executable's base name, group "Params" (or the report menu's or the history's own). No
 // fallbacks to system-wide files, so what the program reads is what it wrote.
 #pragma once
 

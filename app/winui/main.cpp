@@ -38,6 +38,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand)
         logexport::firstRunCaminho(templates, place.folder, documentsFolder());
     RegistrySettingsStore store(place.settingsName);
     RegistrySettingsStore reportStore(place.settingsName, reportkey::kGroup);
+    RegistrySettingsStore historyStore(place.settingsName, historykey::kGroup);
     winui::Win32Prompts prompts;
     winui::ShellFolderPicker folders;
     winui::OpenLogPicker logPicker;
@@ -59,7 +60,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand)
                                                  firstRunCaminho,
                                                  [&reportMenu](const std::string& path) {
                                                      reportMenu.fileWritten(path);
-                                                 }},
+                                                 },
+                                                 &historyStore},
                               folders);
         window.setReportMenu(reportMenu, logPicker);
         if (window.create(showCommand)) {

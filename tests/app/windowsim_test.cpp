@@ -50,6 +50,7 @@ private:
     DynamicKestrune m_lib;
     RecordingPrompts m_prompts;
     MemorySettingsStore m_store;
+    MemorySettingsStore m_history;
     NoFolders m_folders;
     SystemClock m_clock;
     std::unique_ptr<FrmMain> m_window;
@@ -118,7 +119,9 @@ private slots:
                                                                 m_clock,
                                                                 prog.toStdString(),
                                                                 [](int) {},
-                                                                prog.toStdString() + "/"},
+                                                                prog.toStdString() + "/",
+                                                                {},
+                                                                &m_history},
                                              m_folders);
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
@@ -230,6 +233,30 @@ private slots:
                  m_prompts.shown.empty() ? "no box" : m_prompts.shown.back().text.c_str());
         QCOMPARE(outputs("LOG_RESET_QVR_END1_").size(), 1);
         QVERIFY(m_window->isEnabled(Control::cmdLogReset));
+    }
+
+    // The last five records read above were the device's first visit: after
+    // 24 more, the connect offers them and one click reads just those.
+    void repeatVisitOffersOnlyTheNewRecords()
+    {
+        click("cmdOK");
+        m_sim.withState([](sim::DeviceState& s) { s.writeRecords(24); });
+        click("cmdOK");
+        QVERIFY(m_window->values().PortaAberta);
+        const std::string text = m_window->text(Control::lblTexto);
+        QVERIFY2(text.starts_with("24 registro(s) novo(s) desde "), text.c_str());
+        QCOMPARE(m_window->text(Control::txtDe), std::string("101"));
+        QCOMPARE(m_window->text(Control::txtAte), std::string("124"));
+        QVERIFY(m_window->isChecked(Control::optAte));
+        m_sim.clearServedRecords();
+        m_prompts.shown.clear();
+        click("cmdGerar");
+        QVERIFY(shown(m_prompts, "Dados gravados com sucesso"));
+        std::vector<int> newRecords;
+        for (int n = 101; n <= 124; ++n)
+            newRecords.push_back(n);
+        QCOMPARE(m_sim.servedRecords(), newRecords);
+        QVERIFY(m_history.value("12_345").value_or("").starts_with("124 "));
     }
 
     void disconnectByClick()

@@ -10,9 +10,12 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace {
 
@@ -113,7 +116,7 @@ TEST_F(CommandTest, EachChoiceWritesWhatTheWindowWritesRowForRow)
     }
 }
 
-TEST_F(CommandTest, StoredSettingsAreTheDefaultsOptionsOverrideThemAndNothingIsStored)
+TEST_F(CommandTest, StoredSettingsAreTheDefaultsOptionsOverrideThemAndAreNeverWritten)
 {
     const std::string stored = readFile(rig->settingsFile());
 
@@ -132,7 +135,10 @@ TEST_F(CommandTest, StoredSettingsAreTheDefaultsOptionsOverrideThemAndNothingIsS
     EXPECT_EQ(rig->run({"--endereco", "2", "--timeout", "20"}).exitCode, 4);
     EXPECT_EQ(rig->run({"--com", "200"}).exitCode, 3);
 
-    EXPECT_EQ(readFile(rig->settingsFile()), stored);
+    // Only the device's memory was added, after the window's own section.
+    const std::string now = readFile(rig->settingsFile());
+    EXPECT_EQ(now.substr(0, stored.size()), stored);
+    EXPECT_EQ(now.substr(stored.size()), "\n[Historico]\n12_345=100 04/06/23 06:20:46\n");
     EXPECT_FALSE(fs::exists(rig->settingsFile() + ".lock"));
 }
 
@@ -308,6 +314,100 @@ TEST_F(CommandTest, JsonTellsTheDeviceEachFileTheRangeTheTimeAndTheOutcome)
     EXPECT_EQ(messages[1].at("text").text, "Dados gravados com sucesso");
     EXPECT_EQ(messages[1].at("title").text, "OK");
     EXPECT_EQ(messages[1].at("level").text, "information");
+}
+
+// One visit of a nightly --dados novos: what the device did since, and what
+// the command then says and writes.
+struct Visit {
+    const char* name;
+    std::function<void(sim::DeviceState&)> since;
+    sim::Faults faults;
+    int exitCode;
+    const char* check; // the JSON's history.check
+    std::size_t rows;  // of the data-log file; 0: none written
+    int firstRecord;   // of that file
+    int remembered;    // history.after.record
+};
+
+TEST_F(CommandTest, NewRecordsOnlyVisitAfterVisitAndTheMemoryMovesAsTheWindowMovesIt)
+{
+    const std::string stored = readFile(rig->settingsFile());
+    const Visit visits[] = {
+        // Nothing remembered yet: every record is unsaved.
+        {"first visit", {}, {}, 0, "no-memory", 10380, 0, 100},
+        {"24 new", [](sim::DeviceState& s) { s.writeRecords(24); }, {}, 0, "matched", 24, 101, 124},
+        {"nothing new", {}, {}, 0, "matched", 0, 0, 124},
+        // Across the end of the ring: 10380, then 0 onwards.
+        {"across the end",
+         [](sim::DeviceState& s) { s.writeRecords(10380 - 124 + 5); },
+         {},
+         0,
+         "matched",
+         10380 - 124 + 5,
+         125,
+         4},
+        {"remembered record unreadable",
+         [](sim::DeviceState& s) { s.writeRecords(3); },
+         readsFailAfter(0),
+         4,
+         "read-failed",
+         0,
+         0,
+         4},
+        // More than the ring holds since: the remembered record is overwritten,
+        // and the pointer is back at 7.
+        {"memory overwritten",
+         [](sim::DeviceState& s) { s.writeRecords(10381); },
+         {},
+         0,
+         "mismatch",
+         10380,
+         0,
+         7},
+    };
+    for (const Visit& v : visits) {
+        SCOPED_TRACE(v.name);
+        if (v.since)
+            rig->device.withState([&](sim::DeviceState& s) { v.since(s); });
+        rig->device.setFaults(v.faults);
+        const CommandRun run = rig->run({"--dados", "novos", "--json"});
+        EXPECT_EQ(run.exitCode, v.exitCode) << run.err;
+        const Value json = mdbcheck::json::parse(run.out);
+        const Value& history = json.at("history");
+        EXPECT_EQ(history.at("check").text, v.check);
+        EXPECT_EQ(history.at("after").at("record").text, std::to_string(v.remembered));
+        const std::vector<Value>& files = json.at("files").items;
+        ASSERT_EQ(files.size(), v.rows ? 1u : 0u);
+        if (v.rows) {
+            EXPECT_EQ(readLogTable(files[0].at("path").text).size(), v.rows);
+            EXPECT_EQ(json.at("range").at("first").text, std::to_string(v.firstRecord));
+            fs::remove(files[0].at("path").text);
+        }
+    }
+    // The memory went into a section of its own; the window's are as they were.
+    const std::string now = readFile(rig->settingsFile());
+    EXPECT_EQ(now.substr(0, stored.size()), stored);
+    EXPECT_NE(now.find("\n[Historico]\n12_345="), std::string::npos) << now;
+}
+
+TEST_F(CommandTest, AMemoryThatCannotBeStoredIsToldAndFailsTheRun)
+{
+    // A window that holds the settings' lock and does not let it go.
+    const std::string lock = rig->settingsFile() + ".lock";
+    const int fd = ::open(lock.c_str(), O_RDWR | O_CREAT | O_EXCL, 0666);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::flock(fd, LOCK_EX), 0);
+    const std::string holder = std::to_string(::getpid()) + "\nLOG_QVR\n\n";
+    ASSERT_EQ(::write(fd, holder.data(), holder.size()), static_cast<ssize_t>(holder.size()));
+
+    const CommandRun run = rig->run({"--dados", "ultimos:3"});
+    ::unlink(lock.c_str());
+    ::close(fd);
+    EXPECT_EQ(run.exitCode, 5);
+    EXPECT_NE(run.err.find("Não foi possível guardar o último registro salvo deste equipamento"),
+              std::string::npos)
+        << run.err;
+    EXPECT_EQ(rig->outputFiles().size(), 1u) << "the file itself was written";
 }
 
 TEST_F(CommandTest, ProgressLineOnlyOnATerminalAndNotWhenSilent)

@@ -431,25 +431,39 @@ TEST_F(DataLogDownloadTest, NeitherDownloadLetsTheLinkBeRemadeOrAnotherStart)
 TEST_F(DataLogDownloadTest, AfterAPartialSaveOneClickFetchesTheRest)
 {
     // 10370 up to 10380, then 0 up to 5; stopped after 10380, record 0 is next.
-    fillLog(100);
-    rig->view.setText(Control::txtDe, "10370");
-    rig->view.setText(Control::txtAte, "5");
-    rig->prompts.answer = true;
-    cancelAtRecord(10);
-    run();
-    expectRowsAre(readLogTable(partialPath()), span(10370, 10380));
-    // A from-to range cannot start at 0: it starts at the record read last.
-    EXPECT_EQ(rig->view.text(Control::txtDe), "10380");
-    EXPECT_EQ(rig->view.text(Control::txtAte), "5");
+    // A from-to range cannot start at 0: up to the pointer, the last N are
+    // the same records; short of it, the range starts at the record read last.
+    struct Case {
+        uint16_t pointer;
+        std::vector<int> rest;
+    };
+    for (const Case& c : {Case{5, span(0, 5)}, Case{100, std::vector<int>{10380} + span(0, 5)}}) {
+        SetUp();
+        fillLog(c.pointer);
+        rig->view.setText(Control::txtDe, "10370");
+        rig->view.setText(Control::txtAte, "5");
+        rig->prompts.answer = true;
+        cancelAtRecord(10);
+        run();
+        expectRowsAre(readLogTable(partialPath()), span(10370, 10380));
+        if (c.pointer == 5) {
+            EXPECT_TRUE(rig->view.isChecked(Control::optUltimos));
+            EXPECT_EQ(rig->view.text(Control::txtUltimos), "6");
+        } else {
+            EXPECT_TRUE(rig->view.isChecked(Control::optAte));
+            EXPECT_EQ(rig->view.text(Control::txtDe), "10380");
+            EXPECT_EQ(rig->view.text(Control::txtAte), "5");
+        }
 
-    rig->view.onProcessEvents = nullptr;
-    rig->device.clearServedRecords();
-    rig->prompts = RecordingPrompts();
-    run();
-    expectOnlyPrompt("Dados gravados com sucesso", PromptIcon::Information, "LOG QVR");
-    EXPECT_TRUE(rig->prompts.questions.empty());
-    EXPECT_EQ(servedOnce(rig->device), std::vector<int>{10380} + span(0, 5));
-    expectRowsAre(readLogTable(outputPath()), std::vector<int>{10380} + span(0, 5));
+        rig->view.onProcessEvents = nullptr;
+        rig->device.clearServedRecords();
+        rig->prompts = RecordingPrompts();
+        run();
+        expectOnlyPrompt("Dados gravados com sucesso", PromptIcon::Information, "LOG QVR");
+        EXPECT_TRUE(rig->prompts.questions.empty());
+        EXPECT_EQ(servedOnce(rig->device), c.rest);
+        expectRowsAre(readLogTable(outputPath()), c.rest);
+    }
 }
 
 TEST_F(DataLogDownloadTest, SilentDeviceStopsTheWalk)

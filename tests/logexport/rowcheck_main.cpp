@@ -2,8 +2,10 @@
 // against what qvr-sim serves, for files another build wrote (the Windows
 // downloads under Wine).
 //   logexport_rowcheck data FILE RANGES [--erased N,...] [--bad-crc N,...]
+//                           [--pointer P --write N]
 //       RANGES: FIRST-LAST[,FIRST-LAST...], the record numbers in row order;
-//       --erased and --bad-crc as qvr-sim was started with
+//       --erased, --bad-crc and --pointer as qvr-sim was started with, and
+//       --write N when N records were written since through its control pipe
 //   logexport_rowcheck reset FILE
 //       the reset log qvr-sim serves by default, its blank slots left out
 // Exit status 0 when every row matches, 1 otherwise, 2 on a usage error.
@@ -50,7 +52,7 @@ bool parseRanges(const std::string& text, std::vector<int>* records)
 
 bool expectedData(int argc, char** argv, std::vector<ExpectedRow>* rows)
 {
-    std::vector<int> records, erased, badCrc;
+    std::vector<int> records, erased, badCrc, pointer, written;
     if (argc < 4 || !parseRanges(argv[3], &records))
         return false;
     for (int i = 4; i < argc; i += 2) {
@@ -61,15 +63,21 @@ bool expectedData(int argc, char** argv, std::vector<ExpectedRow>* rows)
             continue;
         if (option == "--bad-crc" && parseNumbers(argv[i + 1], ',', &badCrc))
             continue;
+        if (option == "--pointer" && parseNumbers(argv[i + 1], ',', &pointer) &&
+            pointer.size() == 1)
+            continue;
+        if (option == "--write" && parseNumbers(argv[i + 1], ',', &written) && written.size() == 1)
+            continue;
         return false;
     }
     // As qvr-sim sets its device up from the same options.
     sim::DeviceState device;
-    device.fillDataLog(0);
+    device.fillDataLog(static_cast<uint16_t>(pointer.empty() ? 0 : pointer[0]));
     for (int n : erased)
         device.records[static_cast<std::size_t>(n)] = sim::erasedRecord();
     for (int n : badCrc)
         device.records[static_cast<std::size_t>(n)][40] ^= 0x0101;
+    device.writeRecords(written.empty() ? 0 : written[0]);
     for (int n : records)
         rows->push_back(expectedDataRow(device.records[static_cast<std::size_t>(n)]));
     return true;
@@ -98,7 +106,7 @@ int main(int argc, char** argv)
     } else if (kind != "data" || !expectedData(argc, argv, &expected)) {
         std::fprintf(stderr,
                      "usage: logexport_rowcheck data FILE FIRST-LAST[,FIRST-LAST...] "
-                     "[--erased N,...] [--bad-crc N,...]\n"
+                     "[--erased N,...] [--bad-crc N,...] [--pointer P --write N]\n"
                      "       logexport_rowcheck reset FILE\n");
         return 2;
     }

@@ -1,10 +1,13 @@
 // qvr-sim run as its own process, the way a technician or a demo uses it.
 #include "refcrc.h"
+#include "simulator.h"
 
 #include <gtest/gtest.h>
 #include <modbus.h>
 
+#include <algorithm>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <poll.h>
@@ -152,11 +155,67 @@ TEST(QvrSimProgram, PlacesTheLinkServesTheOptionsAndCleansUp)
     fs::remove_all(dir);
 }
 
+// Between two connects a test in another process makes the device log, wrap,
+// forget and change its number, and waits for each answer before going on.
+TEST(QvrSimProgram, TakesCommandsFromItsControlPipe)
+{
+    const fs::path dir = freshDir("qvrsim-control-");
+    fs::create_directories(dir);
+    const fs::path fifo = dir / "control";
+    Program program({"--pointer", "10370", "--serial", "7,8", "--control", fifo.string()});
+    ASSERT_TRUE(program.running());
+    const std::string path = program.firstLine();
+    if (path.empty())
+        GTEST_SKIP() << "qvr-sim printed no pty path: no pseudo-terminal on this host?";
+    modbus_t* ctx = modbus_new_rtu(path.c_str(), 9600, 'N', 8, 2);
+    ASSERT_NE(ctx, nullptr);
+    modbus_set_slave(ctx, 1);
+    ASSERT_EQ(modbus_connect(ctx), 0);
+    struct Step {
+        std::string command, answer;
+        uint16_t pointer, serial1, serial2;
+    };
+    const Step steps[] = {
+        {"write 31", "ok pointer 20 serial 7,8", 20, 7, 8},
+        {"serial 9,1000", "ok pointer 20 serial 9,1000", 20, 9, 1000},
+        {"write x", "error: not a command: write x", 20, 9, 1000},
+        {"erase", "ok pointer 0 serial 9,1000", 0, 9, 1000},
+    };
+    uint16_t w[41] = {};
+    for (const auto& [command, answer, pointer, serial1, serial2] : steps) {
+        {
+            std::FILE* out = std::fopen(fifo.c_str(), "w");
+            ASSERT_NE(out, nullptr);
+            std::fprintf(out, "%s\n", command.c_str());
+            std::fclose(out);
+        }
+        ASSERT_EQ(program.firstLine(), answer);
+        ASSERT_EQ(modbus_read_registers(ctx, 17008, 3, w), 3);
+        EXPECT_EQ(w[1], serial1) << command;
+        EXPECT_EQ(w[2], serial2) << command;
+        ASSERT_EQ(modbus_read_registers(ctx, 17161, 1, w), 1);
+        EXPECT_EQ(w[0], pointer) << command;
+        if (command == "write 31") {
+            // Record 0 is the eleventh of the 31, after 10371..10380.
+            ASSERT_EQ(modbus_write_register(ctx, 19045, 0xFFFF), 1);
+            ASSERT_EQ(modbus_read_registers(ctx, 17500, 41, w), 41);
+            const sim::DataRecord expected = sim::makeRecord(sim::kLogCapacity + 11);
+            EXPECT_TRUE(std::equal(expected.begin(), expected.end(), w));
+        }
+    }
+    modbus_close(ctx);
+    modbus_free(ctx);
+    EXPECT_EQ(program.stop(SIGTERM), 0);
+    EXPECT_FALSE(fs::exists(fifo));
+    fs::remove_all(dir);
+}
+
 TEST(QvrSimProgram, RefusesBadOptions)
 {
     for (std::vector<std::string> args : {std::vector<std::string>{"--pointer", "x"},
                                           std::vector<std::string>{"--slave", "0"},
                                           std::vector<std::string>{"--erased", "1,99999"},
+                                          std::vector<std::string>{"--serial", "1"},
                                           std::vector<std::string>{"--colour", "red"},
                                           std::vector<std::string>{"--port"}}) {
         Program program(args);

@@ -5,6 +5,7 @@
 
 #include <set>
 #include <string>
+#include <vector>
 
 using simtest::refCrc16;
 using simtest::refRecordCrc;
@@ -53,7 +54,8 @@ TEST(RecordCrc, FeedsLowByteOfEachWordFirst)
 TEST(DataRecords, EveryRecordHasValidContentAndCrc)
 {
     long previous = -1;
-    for (int n = 0; n <= sim::kLogCapacity; ++n) {
+    // Two rings' worth of writes after the fill: still dated, still in order.
+    for (int n = 0; n <= 3 * sim::kLogCapacity; ++n) {
         const sim::DataRecord r = sim::makeRecord(n);
         ASSERT_EQ(r[40], refRecordCrc(r, 40)) << "record " << n;
         ASSERT_TRUE(validTimestamp(r.data())) << "record " << n;
@@ -134,6 +136,48 @@ TEST(DeviceState, FillsTheDataLogAndItsPointer)
     EXPECT_EQ(s.records[sim::kLogCapacity][40], refRecordCrc(s.records[sim::kLogCapacity], 40));
     for (uint16_t w : sim::erasedRecord())
         EXPECT_EQ(w, 0xFFFF);
+}
+
+TEST(DeviceState, WritesNewRecordsRoundTheRingAsTheWalkNumbersThem)
+{
+    struct Case {
+        int pointer;
+        bool erase;
+        int count;
+        int newPointer;
+    };
+    const Case cases[] = {
+        {100, false, 24, 124},
+        {10370, false, 31, 20}, // 10371..10380, 0, 1..20
+        {10380, false, 1, 0},
+        {100, false, 10381, 100}, // every record overwritten
+        {500, true, 3, 3},        // an erased log starts again at 1
+    };
+    for (const Case& c : cases) {
+        sim::DeviceState s;
+        s.fillDataLog(static_cast<uint16_t>(c.pointer));
+        if (c.erase)
+            s.eraseDataLog();
+        const std::vector<sim::DataRecord> before = s.records;
+        s.writeRecords(c.count);
+        EXPECT_EQ(s.logPointer, c.newPointer) << c.pointer << " + " << c.count;
+        std::set<int> written;
+        for (int i = 0, n = s.logPointer; i < c.count;
+             ++i, n = n == 0 ? sim::kLogCapacity : n - 1) {
+            written.insert(n);
+            ASSERT_EQ(s.records[n], sim::makeRecord(sim::kLogCapacity + c.count - i))
+                << c.pointer << " + " << c.count << ": record " << n;
+        }
+        for (int n = 0; n <= sim::kLogCapacity; ++n) {
+            if (!written.count(n)) {
+                ASSERT_EQ(s.records[n], before[n])
+                    << c.pointer << " + " << c.count << ": record " << n;
+            }
+        }
+        if (c.erase) {
+            EXPECT_EQ(before[c.pointer], sim::erasedRecord());
+        }
+    }
 }
 
 TEST(DeviceState, ResetLogHasBlanksBetweenEntriesUnlessEmpty)

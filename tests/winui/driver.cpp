@@ -9,6 +9,9 @@
 //   logqvr-driver.exe downloads OUT   the folder field as it came, then OUT
 //                                     in it; connect, both downloads,
 //                                     disconnect, close
+//   logqvr-driver.exe repeat          connect, print what the window offers,
+//                                     one click on "Gerar Arquivo de LOG",
+//                                     disconnect, close
 //   logqvr-driver.exe connect         connect and print the window's place
 //   logqvr-driver.exe about           open the About box and print its place
 //   logqvr-driver.exe close           close the About box if open, then the window
@@ -341,6 +344,20 @@ void runAll()
     disconnectAndClose(w);
 }
 
+// A device met before: the connect offers what is new, one click reads it.
+void runRepeat()
+{
+    const Window w(60);
+    connect(w);
+    w.show("lblTexto", Control::lblTexto);
+    w.show("txtDe", Control::txtDe);
+    std::printf("driver: optAte checked = %d\n", w.checked(Control::optAte));
+    w.click(Control::cmdGerar);
+    answerBox(w, 120);
+    w.show("lblTexto", Control::lblTexto);
+    disconnectAndClose(w);
+}
+
 void runDownloads(const std::string& out)
 {
     const Window w(60);
@@ -360,6 +377,8 @@ int main(int argc, char* argv[])
         runAll();
     } else if (mode == "downloads" && argc > 2) {
         runDownloads(argv[2]);
+    } else if (mode == "repeat") {
+        runRepeat();
     } else if (mode == "connect") {
         const Window w(60);
         connect(w);
@@ -374,7 +393,8 @@ int main(int argc, char* argv[])
         PostMessageW(w.hwnd(), WM_CLOSE, 0, 0);
     } else {
         std::fprintf(stderr,
-                     "usage: logqvr-driver.exe run | downloads OUT | connect | about | close\n");
+                     "usage: logqvr-driver.exe run | downloads OUT | repeat | connect | about | "
+                     "close\n");
         return 2;
     }
     std::printf("driver: done\n");

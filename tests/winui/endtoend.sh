@@ -6,7 +6,8 @@
 # and the templates, as the package has it, and starts from another folder.
 # The script judges what the driver printed, the registry the program left,
 # and both files it wrote: mdbcheck, mdb-count and every row against the
-# simulator.
+# simulator. Plain, the program is then started again after the device has
+# logged 24 more records, and one click must read just those.
 #   endtoend.sh QVR_SIM PROGRAM_DIR DRIVER LINUX_BIN VERSION [--read-only]
 # PROGRAM_DIR holds LOG_QVR.exe, kestrune.dll and the two templates.
 # Plain: its settings are put in the registry first, the attempt count as a
@@ -60,23 +61,30 @@ else
     driver_args=(run)
 fi
 
-set +e
-"$wine" "$driver" "${driver_args[@]}" 2>&1 | tr -d '\r' >"$work/driver.out"
-driver_status=${PIPESTATUS[0]}
-set -e
-cat "$work/driver.out"
-# The program ends when the driver closes its window.
-for _ in $(seq 100); do kill -0 "$exe_pid" 2>/dev/null || break; sleep 0.1; done
-if kill -0 "$exe_pid" 2>/dev/null; then
-    echo "endtoend: LOG_QVR.exe still runs after its window was closed"
-    exit 1
-fi
-exe_pid=
-
-expect() {
-    grep -qxF -- "driver: $1" "$work/driver.out" || { echo "endtoend: missing \"driver: $1\""; failed=1; }
+# drive OUTPUT ARGS...: the driver's run into OUTPUT, then the program's end,
+# which comes when the driver closes its window.
+drive() {
+    local output=$1 status
+    shift
+    set +e
+    "$wine" "$driver" "$@" 2>&1 | tr -d '\r' >"$output"
+    status=${PIPESTATUS[0]}
+    set -e
+    cat "$output"
+    [ $status -eq 0 ] || { echo "endtoend: the driver stopped (status $status)"; failed=1; }
+    for _ in $(seq 100); do kill -0 "$exe_pid" 2>/dev/null || break; sleep 0.1; done
+    if kill -0 "$exe_pid" 2>/dev/null; then
+        echo "endtoend: LOG_QVR.exe still runs after its window was closed"
+        exit 1
+    fi
+    exe_pid=
 }
-[ $driver_status -eq 0 ] || { echo "endtoend: the driver stopped (status $driver_status)"; failed=1; }
+drive "$work/driver.out" "${driver_args[@]}"
+
+# expect LINE [OUTPUT]
+expect() {
+    grep -qxF -- "driver: $1" "${2:-$work/driver.out}" || { echo "endtoend: missing \"driver: $1\""; failed=1; }
+}
 if [ "$mode" = --read-only ]; then
     expect "txtCaminho = C:\\users\\$(id -un)\\Documents\\"
 else
@@ -137,6 +145,30 @@ check() {
 }
 check 'LOG_QVR_END1_*.mdb' 301 data 10231-10380,0-150 --erased 10300 --bad-crc 42
 check 'LOG_RESET_QVR_END1_*.mdb' 70 reset
+
+# The device's memory, as a string value of its own: record, "Data", "Hora".
+remembered() {
+    "$wine" reg query "$history" /v 12_345 2>/dev/null | tr -d '\r' | sed -nE 's/^ +12_345 +REG_SZ +//p'
+}
+if [ "$mode" != --read-only ]; then
+    # The last 300 reached the pointer: the device is remembered at 150.
+    first=$(remembered)
+    [[ "$first" =~ ^150\ [0-9]{2}/[0-9]{2}/[0-9]{2}\ [0-9]{2}:[0-9]{2}:[0-9]{2}$ ]] ||
+        { echo "endtoend: the device is remembered as \"$first\""; failed=1; }
+    mkdir "$work/first"
+    mv "$work"/out/LOG_QVR_END1_*.mdb "$work/first/"
+    echo "write 24" >"$work/control"
+    for _ in $(seq 50); do grep -qx "ok pointer 174 serial 12,345" "$work/sim21.out" && break; sleep 0.1; done
+    rig_run_program "$work/elsewhere"
+    drive "$work/repeat.out" repeat
+    expect "lblTexto = 24 registro(s) novo(s) desde ${first#150 }" "$work/repeat.out"
+    expect "txtDe = 151" "$work/repeat.out"
+    expect "optAte checked = 1" "$work/repeat.out"
+    expect "box [LOG QVR] Dados gravados com sucesso" "$work/repeat.out"
+    expect "lblTexto = Lendo registro 174... FIM" "$work/repeat.out"
+    check 'LOG_QVR_END1_*.mdb' 24 data 151-174 --pointer 150 --write 24
+    [[ "$(remembered)" =~ ^174\  ]] || { echo "endtoend: after the repeat visit the device is remembered as \"$(remembered)\""; failed=1; }
+fi
 if [ "$mode" = --read-only ]; then
     # The downloads filled the user's copies; the program's own stayed as shipped.
     count "$copies/LOG_QVR.mdb" 301

@@ -4,7 +4,9 @@
 # prefix as COM21, the program's registry settings, and the clean-up of all
 # three when the script exits.
 #   rig_start NAME PROGRAM_DIR QVR_SIM SIM_OPTIONS...
-# sets $work (the program copy in $work/LOG_QVR) and $params (the settings key).
+# sets $work (the program copy in $work/LOG_QVR), $params (the settings key)
+# and $history (the devices' memory, emptied); the simulator takes commands
+# on the pipe $work/control and answers them in $work/sim21.out.
 #   rig_setting NAME DATA [reg add options]    one value in $params
 #   rig_run_program [FOLDER]                   starts the copy from FOLDER
 #                                              ($work by default); sets $exe_pid
@@ -30,10 +32,12 @@ rig_start() {
     mkdir "$work/LOG_QVR"
     cp "$program"/{LOG_QVR.exe,kestrune.dll,LOG_QVR.mdb,LOG_RESET_QVR.mdb} "$work/LOG_QVR/"
 
-    winesim_start "$name" 21 "$sim" "$work" "$WINEPREFIX" "$@"
+    winesim_start "$name" 21 "$sim" "$work" "$WINEPREFIX" --control "$work/control" "$@"
 
     params='HKCU\Software\VB and VBA Program Settings\LOG_QVR\Params'
+    history='HKCU\Software\VB and VBA Program Settings\LOG_QVR\Historico'
     "$LOGQVR_WINE" reg delete "$params" /f >/dev/null 2>&1 || true
+    "$LOGQVR_WINE" reg delete "$history" /f >/dev/null 2>&1 || true
 }
 
 rig_setting() {
