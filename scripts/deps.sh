@@ -15,6 +15,7 @@ packages=(
     dpkg-dev file xvfb xauth xdotool
     chromium chromium-driver python3-selenium
     help2man lintian
+    systemd
 )
 # Node.js may come from another packaging than Debian's; any node >= 18 with npm will do.
 command -v node >/dev/null 2>&1 && command -v npm >/dev/null 2>&1 || packages+=(nodejs npm)

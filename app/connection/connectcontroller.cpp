@@ -19,12 +19,12 @@ ConnectController::ConnectController(ControllerContext context,
 {
 }
 
-void ConnectController::cmdOK_Click()
+ConnectEnd ConnectController::cmdOK_Click()
 {
     if (m_ctx.view.text(Control::cmdOK) == "Conectar")
-        connect();
-    else
-        disconnect();
+        return connect();
+    disconnect();
+    return ConnectEnd::Disconnected;
 }
 
 bool ConnectController::inputsInRange()
@@ -45,16 +45,25 @@ bool ConnectController::inputsInRange()
     return true;
 }
 
-void ConnectController::connect()
+ConnectEnd ConnectController::connect()
 {
-    if (!inputsInRange() || m_ctx.values.PortaAberta)
-        return;
+    if (!inputsInRange())
+        return ConnectEnd::Refused;
+    if (m_ctx.values.PortaAberta)
+        return ConnectEnd::AlreadyOpen;
     bool portTouched = false;
     try {
         const LinkSettings settings = linkSettingsFrom(m_ctx.view);
         portTouched = true; // from here on a failure must close whatever open_comm left
-        if (openLink(m_ctx, settings))
-            identify();
+        switch (openLink(m_ctx, settings)) {
+        case LinkOpened::NoPort:
+            return ConnectEnd::NoPort;
+        case LinkOpened::RateRefused:
+            return ConnectEnd::RateRefused;
+        case LinkOpened::Up:
+            break;
+        }
+        return identify();
     } catch (const std::exception& error) {
         // A text that is no number, or an export that cannot be bound, ends the
         // connect; the port must not stay held while the window says it is closed.
@@ -68,10 +77,11 @@ void ConnectController::connect()
                 // The error is told already; a close that cannot be bound adds nothing.
             }
         }
+        return dynamic_cast<const BindError*>(&error) ? ConnectEnd::NoLibrary : ConnectEnd::Error;
     }
 }
 
-void ConnectController::identify()
+ConnectEnd ConnectController::identify()
 {
     FormValues& v = m_ctx.values;
     const bool identified = retriedRead(m_ctx.lib, m_ctx.view, slave(), reg::kIdent, 3);
@@ -94,10 +104,11 @@ void ConnectController::identify()
         enableLogControls();
         if (m_logReady)
             m_logReady(identified);
-    } else {
-        m_ctx.prompts.show("Erro ao ler os registradores.", PromptIcon::Warning, "Erro");
-        dropLink(m_ctx.lib, v);
+        return ConnectEnd::Connected;
     }
+    m_ctx.prompts.show("Erro ao ler os registradores.", PromptIcon::Warning, "Erro");
+    dropLink(m_ctx.lib, v);
+    return ConnectEnd::NoAnswer;
 }
 
 void ConnectController::enableLogControls()

@@ -7,6 +7,20 @@
 #include <cstdint>
 #include <functional>
 
+// How a click ended, for a caller that is no window; what the user had to
+// know was told in a box either way.
+enum class ConnectEnd {
+    Connected,    // the log pointer was read: "Desconectar"
+    Disconnected, // the click disconnected
+    Refused,      // the port number or the attempt count out of range
+    AlreadyOpen,  // PortaAberta was already set: nothing done
+    NoPort,       // the port did not open
+    RateRefused,  // the port took no such rate; dropped without a box
+    NoAnswer,     // the log pointer could not be read; the link is dropped
+    Error,        // a field that is no number, or out of range for its use
+    NoLibrary,    // libkestrune or one of its exports cannot be bound
+};
+
 class ConnectController {
 public:
     // logReady runs at the end of every connect that switched the log
@@ -16,12 +30,12 @@ public:
                                std::function<void(bool identified)> logReady = {});
 
     // Also run by Enter in txtCOM and txtEnd.
-    void cmdOK_Click();
+    ConnectEnd cmdOK_Click();
 
 private:
-    void connect();
+    ConnectEnd connect();
     bool inputsInRange();
-    void identify();
+    ConnectEnd identify();
     void enableLogControls();
     void disconnect();
     // txtEnd converted at each use, as the address may be edited between reads.

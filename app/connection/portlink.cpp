@@ -48,12 +48,12 @@ LinkSettings linkSettingsFrom(const FormView& view)
     return s;
 }
 
-bool openLink(const ControllerContext& ctx, const LinkSettings& settings)
+LinkOpened openLink(const ControllerContext& ctx, const LinkSettings& settings)
 {
     if (ctx.lib.open_comm(settings.port) != kOpenOk) {
         ctx.prompts.show(openFailureText(ctx.lib), PromptIcon::Warning, "Erro");
         dropLink(ctx.lib, ctx.values);
-        return false;
+        return LinkOpened::NoPort;
     }
     const uint32_t baudResult =
         ctx.lib.set_baud(static_cast<uint32_t>(settings.baud), kTwoStopBits);
@@ -64,10 +64,10 @@ bool openLink(const ControllerContext& ctx, const LinkSettings& settings)
                         kWriteMultiplierMs);
     if (baudResult != kBaudApplied) {
         dropLink(ctx.lib, ctx.values);
-        return false;
+        return LinkOpened::RateRefused;
     }
     ctx.values.PortaAberta = true;
-    return true;
+    return LinkOpened::Up;
 }
 
 void switchPortFields(FormView& view, bool enabled)

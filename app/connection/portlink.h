@@ -25,12 +25,13 @@ struct LinkSettings {
 // negative time-out would reach the port as some 49 days). Raises RuntimeError.
 LinkSettings linkSettingsFrom(const FormView& view);
 
+enum class LinkOpened { Up, NoPort, RateRefused };
+
 // Opens and configures the port and sets PortaAberta. A port that does not
 // open is told ("Erro ao abrir porta COM.", and on a second line the library's
 // reason when it has one) and dropped; a rate the port
 // refuses drops it silently, after the time-outs went out all the same.
-// True when the link is up.
-bool openLink(const ControllerContext& ctx, const LinkSettings& settings);
+LinkOpened openLink(const ControllerContext& ctx, const LinkSettings& settings);
 
 // The port fields on or off, in the order the poll switches them: the poll
 // keeps them off while the link is open, and a download while it runs.

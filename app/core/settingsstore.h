@@ -35,6 +35,12 @@ namespace historykey {
 inline constexpr const char* kGroup = "Historico";
 } // namespace historykey
 
+// The program's per-user files all go under these names: its settings, and
+// the user's copies of the templates. The window's name is the command's too,
+// so that a command reads the settings the window stored.
+inline constexpr const char* kOrganization = "Quorvane";
+inline constexpr const char* kProgramName = "LOG_QVR";
+
 // The application name the settings live under: the executable's file name
 // without its extension ("/opt/q/LOG_QVR" and "/opt/q/LOG_QVR.bin" give
 // "LOG_QVR"; "LOG_QVR.v2.bin" keeps "LOG_QVR.v2").

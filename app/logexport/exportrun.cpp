@@ -46,6 +46,7 @@ ExportEnd ExportRun::runSteps(ExportSteps& steps, PartialChoice partial)
         restoreWindow();
         return ExportEnd::Rejected;
     }
+    m_result.planned = *total;
     m_progress.begin(*total);
     const WalkEnd end = steps.walk(*this);
     m_progress.end();

@@ -50,6 +50,8 @@ struct ExportResult {
     int badCrcRows = 0;
     // The error as the box told it, for ExportEnd::Error.
     std::string error;
+    // Records the walk was to read, once its range was chosen.
+    std::optional<int> planned;
 };
 
 // The names and habits that tell one download from the other.

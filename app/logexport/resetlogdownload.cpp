@@ -53,7 +53,8 @@ ResetLogDownload::ResetLogDownload(ControllerContext context, mdb::DBEngine& eng
 
 std::optional<ExportEnd> ResetLogDownload::prepare()
 {
-    if (!m_ctx.values.PortaAberta && !openLink(m_ctx, linkSettingsFrom(m_ctx.view)))
+    if (!m_ctx.values.PortaAberta &&
+        openLink(m_ctx, linkSettingsFrom(m_ctx.view)) != LinkOpened::Up)
         return ExportEnd::NoLink;
     return readPointer();
 }

@@ -40,6 +40,8 @@ const char* escapeOf(char c, std::span<const Escape> escapes)
     return nullptr;
 }
 
+} // namespace
+
 std::string jsonString(std::string_view text)
 {
     std::string out = "\"";
@@ -57,6 +59,8 @@ std::string jsonString(std::string_view text)
     }
     return out + '"';
 }
+
+namespace {
 
 std::string jsonNumber(const mdb::Value& v)
 {

@@ -21,4 +21,7 @@ std::string pageData(const LogTable& table, const ReportModel& model);
 
 std::string htmlEscape(std::string_view text);
 
+// A JSON string of UTF-8 text, quotes included; safe inside a script element.
+std::string jsonString(std::string_view text);
+
 } // namespace report

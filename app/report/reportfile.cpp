@@ -53,6 +53,15 @@ Written writeReport(const std::string& mdbPath,
     }
 }
 
+void writeCsv(const std::string& mdbPath, const std::string& csvPath)
+{
+    try {
+        writeWholeFile(csvPath, csvText(readLogTable(mdbPath)));
+    } catch (const ReportError& e) {
+        throw ReportError(failure(mdbPath, e.what()));
+    }
+}
+
 Written writeReportBesideOrIn(const std::string& mdbPath, const std::string& fallbackFolder)
 {
     std::string page;

@@ -25,6 +25,9 @@ Written writeReport(const std::string& mdbPath,
                     const std::string& htmlPath,
                     const std::optional<std::string>& csvPath = std::nullopt);
 
+// The CSV of every row alone, at csvPath. Throws ReportError as writeReport.
+void writeCsv(const std::string& mdbPath, const std::string& csvPath);
+
 // Beside the log when its folder may be written, else in fallbackFolder
 // (made when needed), under the same name.
 Written writeReportBesideOrIn(const std::string& mdbPath, const std::string& fallbackFolder);

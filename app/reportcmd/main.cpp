@@ -1,5 +1,6 @@
 // logqvr-report FILE.mdb... [-o OUT.html | --pasta DIR] [--csv] [--abrir]
 #include "commandline.h"
+#include "core/consoletext.h"
 #include "open.h"
 
 #include <cstdio>

@@ -1,22 +1,10 @@
-// The command's system on Linux: arguments and text are UTF-8 already, and
-// xdg-open hands a file to the desktop's browser.
+// The command's system on Linux: xdg-open hands a file to the desktop's browser.
 #include "open.h"
 
 #include <spawn.h>
 #include <sys/wait.h>
 
 extern char** environ;
-
-std::vector<std::string> commandArguments(int argc, char* argv[])
-{
-    return std::vector<std::string>(argv + 1, argv + argc);
-}
-
-void writeText(std::FILE* stream, const std::string& utf8)
-{
-    std::fwrite(utf8.data(), 1, utf8.size(), stream);
-    std::fflush(stream);
-}
 
 bool openInBrowser(const std::string& path)
 {

@@ -10,10 +10,6 @@
 #include <optional>
 #include <string>
 
-// The program's per-user files all go under this name: the settings, and the
-// user's copies of the templates (~/.local/share/Quorvane/<name>).
-inline constexpr const char* kOrganization = "Quorvane";
-
 class QtSettingsStore : public SettingsStore {
 public:
     explicit QtSettingsStore(const std::string& applicationName,

@@ -3,14 +3,14 @@
 // folder may be written, else copied for each user; the settings live in the
 // registry under the executable's own base name.
 #include "connection/dynamickestrune.h"
+#include "connection/registrysettingsstore.h"
 #include "core/clock.h"
 #include "core/prompts.h"
 #include "core/settingsstore.h"
+#include "form/programplace.h"
 #include "form/reportmenu.h"
 #include "logexport/templatefolder.h"
 #include "winui/frmmain.h"
-#include "winui/programplace.h"
-#include "winui/registrysettingsstore.h"
 #include "winui/reportshell.h"
 #include "winui/shellfolderpicker.h"
 #include "winui/win32prompts.h"
@@ -28,17 +28,17 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand)
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
 
-    const winui::ProgramPlace place = winui::programPlace();
+    const ProgramPlace place = programPlace();
     // Unzipped under C:\Program Files, or any folder the user may not write,
     // the program fills copies of its templates in the user's own folder, and
     // writes there the reports of logs in folders it may not write.
-    const std::string userFolder = winui::userTemplateFolder();
+    const std::string userFolder = userTemplateFolder();
     const logexport::TemplatePlace templates = logexport::placeTemplates(place.folder, userFolder);
     const std::string firstRunCaminho =
-        logexport::firstRunCaminho(templates, place.folder, winui::documentsFolder());
-    winui::RegistrySettingsStore store(place.settingsName);
-    winui::RegistrySettingsStore reportStore(place.settingsName, reportkey::kGroup);
-    winui::RegistrySettingsStore historyStore(place.settingsName, historykey::kGroup);
+        logexport::firstRunCaminho(templates, place.folder, documentsFolder());
+    RegistrySettingsStore store(place.settingsName);
+    RegistrySettingsStore reportStore(place.settingsName, reportkey::kGroup);
+    RegistrySettingsStore historyStore(place.settingsName, historykey::kGroup);
     winui::Win32Prompts prompts;
     winui::ShellFolderPicker folders;
     winui::OpenLogPicker logPicker;

@@ -57,7 +57,7 @@ TEST_F(ConnectTest, PortNumberOutsideOneTo255IsRefusedBeforeAnyCall)
     for (const char* text : {"0", "", "256", "abc", "-1"}) {
         prompts.shown.clear();
         view.setText(Control::txtCOM, text);
-        connect.cmdOK_Click();
+        EXPECT_EQ(connect.cmdOK_Click(), ConnectEnd::Refused) << text;
         ASSERT_EQ(prompts.shown.size(), 1u) << text;
         EXPECT_EQ(prompts.shown[0].text, kPortRange) << text;
         EXPECT_EQ(prompts.shown[0].title, "Aviso");
@@ -92,7 +92,7 @@ TEST_F(ConnectTest, FractionalAttemptCountAllowsOneMoreAttempt)
 {
     setFaults(sim::Faults{.silent = true});
     view.setText(Control::txtRetry, "2.5");
-    connect.cmdOK_Click();
+    EXPECT_EQ(connect.cmdOK_Click(), ConnectEnd::NoAnswer);
 
     // Identification, option and pointer reads, three attempts each; the
     // release read is skipped after a failed identification.
@@ -111,7 +111,7 @@ TEST_F(ConnectTest, FractionalAttemptCountAllowsOneMoreAttempt)
 TEST_F(ConnectTest, OpenFailureReportsAndStaysDisconnected)
 {
     view.setText(Control::txtCOM, std::to_string(kMissingPort));
-    connect.cmdOK_Click();
+    EXPECT_EQ(connect.cmdOK_Click(), ConnectEnd::NoPort);
     ASSERT_EQ(prompts.shown.size(), 1u);
     // The fixed line, then the library's reason on a line of its own.
     EXPECT_EQ(prompts.shown[0].text.rfind("Erro ao abrir porta COM.\nPorta 200 não corresponde a "
@@ -128,7 +128,7 @@ TEST_F(ConnectTest, OpenFailureReportsAndStaysDisconnected)
 TEST_F(ConnectTest, RefusedBaudRateClosesThePortSilently)
 {
     view.setText(Control::cboBaudRate, "0");
-    connect.cmdOK_Click();
+    EXPECT_EQ(connect.cmdOK_Click(), ConnectEnd::RateRefused);
     EXPECT_TRUE(prompts.shown.empty());
     EXPECT_FALSE(values.PortaAberta);
     EXPECT_EQ(view.text(Control::cmdOK), "Conectar");
@@ -136,7 +136,7 @@ TEST_F(ConnectTest, RefusedBaudRateClosesThePortSilently)
 
     // The port was released: the next connect can open it again.
     view.setListIndex(Control::cboBaudRate, 1);
-    connect.cmdOK_Click();
+    EXPECT_EQ(connect.cmdOK_Click(), ConnectEnd::Connected);
     EXPECT_TRUE(prompts.shown.empty());
     EXPECT_TRUE(values.PortaAberta);
 }
@@ -153,7 +153,7 @@ TEST_F(ConnectTest, TextsThatAreNoNumberEndTheConnectWithAMessageAndFreeThePort)
                           Case{Control::txtCOM, "7x"}}) {
         prompts.shown.clear();
         view.setText(c.field, c.text);
-        connect.cmdOK_Click();
+        EXPECT_EQ(connect.cmdOK_Click(), ConnectEnd::Error) << c.text;
         ASSERT_EQ(prompts.shown.size(), 1u) << c.text;
         EXPECT_EQ(prompts.shown[0].text, "13 - Type mismatch") << c.text;
         EXPECT_EQ(prompts.shown[0].icon, PromptIcon::Warning);

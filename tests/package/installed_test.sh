@@ -7,7 +7,9 @@
 # against the installed simulator and driven by keys from outside: a damaged
 # per-user template copy is replaced with a warning box, Enter in the port
 # field connects, one data-log download of 5 records lands in the documents
-# folder and is read back with mdbtools.
+# folder and is read back with mdbtools; then the installed logqvr-cli reads
+# the settings the window stored and downloads 3 records. The systemd units
+# of the nightly collection pass systemd-analyze and are not enabled.
 #   installed_test.sh PACKAGES_DIR VERSION LINKMAPS_DIR
 # Exit 77 (skipped) when a tool is missing or no ordinary user can be had.
 set -euo pipefail
@@ -56,6 +58,16 @@ drive() {
     press_return_in "^LOG QVR\$" || fail "no success box after the download"
     kill "$app"
     wait "$app" 2>/dev/null || true
+    # The command, installed, from the settings the window just stored; on a
+    # simulator of its own, since the killed window never let its port go.
+    kill "$sim"
+    wait "$sim" 2>/dev/null || true
+    "$tree/usr/bin/qvr-sim" --ports "$KESTRUNE_PORTS" --port 1 --pointer 5 >"$HOME/sim2.log" 2>&1 &
+    sim=$!
+    wait_for 5 test -e "$KESTRUNE_PORTS/com1" || fail "the second simulator did not start"
+    mkdir "$HOME/cli"
+    "$tree/usr/bin/logqvr-cli" --dados ultimos:3 --caminho "$HOME/cli" --silencioso ||
+        fail "the installed logqvr-cli failed with the window's settings"
 }
 
 # wait_for SECONDS COMMAND...: polls the command every 0.2 s.
@@ -88,7 +100,7 @@ fi
 packages=$1
 version=$2
 linkmaps=$3
-for tool in dpkg-deb xvfb-run xdotool mdb-count mdb-export ldd man; do
+for tool in dpkg-deb xvfb-run xdotool mdb-count mdb-export ldd man systemd-analyze; do
     command -v "$tool" >/dev/null || skip "$tool is not installed (scripts/deps.sh installs it)"
 done
 program_deb=$packages/logqvr_${version}_amd64.deb
@@ -103,13 +115,15 @@ dpkg-deb -x "$program_deb" "$tree"
 dpkg-deb -x "$sim_deb" "$tree"
 
 echo "-- layout"
-for file in usr/bin/LOG_QVR usr/bin/logqvr-report usr/bin/qvr-sim usr/lib/logqvr/libkestrune.so \
+for file in usr/bin/LOG_QVR usr/bin/logqvr-report usr/bin/logqvr-cli usr/bin/qvr-sim \
+    usr/lib/logqvr/libkestrune.so usr/lib/systemd/system/logqvr-collect@.service \
+    usr/lib/systemd/system/logqvr-collect@.timer \
     usr/share/logqvr/LOG_QVR.mdb usr/share/logqvr/LOG_RESET_QVR.mdb \
     usr/share/applications/logqvr.desktop usr/share/icons/hicolor/scalable/apps/logqvr.svg; do
     [ -f "$tree/$file" ] || fail "$file is not in the packages"
 done
-[ "$(ls "$tree/usr/bin")" = "$(printf 'LOG_QVR\nlogqvr-report\nqvr-sim')" ] ||
-    fail "usr/bin holds more than the three programs: $(ls "$tree/usr/bin")"
+[ "$(ls "$tree/usr/bin")" = "$(printf 'LOG_QVR\nlogqvr-cli\nlogqvr-report\nqvr-sim')" ] ||
+    fail "usr/bin holds more than the four programs: $(ls "$tree/usr/bin")"
 "$tree/usr/bin/logqvr-report" "$tree/usr/share/logqvr/LOG_QVR.mdb" -o "$work/template.html" >/dev/null ||
     fail "the installed logqvr-report does not report on the installed template"
 sim_files=$(dpkg-deb -c "$sim_deb" | awk '$6 !~ /\/$/ { print $6 }' | sort | tr '\n' ' ')
@@ -128,6 +142,21 @@ for program in "$tree"/usr/bin/*; do
     MANWIDTH=80 man -l "$page" 2>/dev/null | grep -q "^NOME" ||
         fail "the page of $name is not in Portuguese"
 done
+
+echo "-- systemd units"
+# Installed, never enabled: nothing links them into a target.
+[ ! -e "$tree/etc/systemd" ] || fail "the package enables a unit: $(find "$tree/etc/systemd")"
+units=$work/units
+mkdir "$units"
+# As an instance for a device, with the command where it lies unpacked.
+sed "s|/usr/bin/logqvr-cli|$tree/usr/bin/logqvr-cli|" "$tree/usr/lib/systemd/system/logqvr-collect@.service" \
+    >"$units/logqvr-collect@painel.service"
+cp "$tree/usr/lib/systemd/system/logqvr-collect@.timer" "$units/logqvr-collect@painel.timer"
+grep -qx "OnCalendar=daily" "$units/logqvr-collect@painel.timer" &&
+    grep -qx "Persistent=true" "$units/logqvr-collect@painel.timer" ||
+    fail "the timer does not run daily, caught up after a stop"
+systemd-analyze verify --man=no "$units/logqvr-collect@painel.service" \
+    "$units/logqvr-collect@painel.timer" || fail "systemd-analyze rejects the units"
 
 echo "-- notices of what was linked in"
 for deb in "$program_deb" "$sim_deb"; do
@@ -153,12 +182,15 @@ done
 
 echo "-- links"
 missing=$(ldd "$tree/usr/bin/LOG_QVR" "$tree/usr/lib/logqvr/libkestrune.so" "$tree/usr/bin/qvr-sim" \
-    "$tree/usr/bin/logqvr-report" |
+    "$tree/usr/bin/logqvr-report" "$tree/usr/bin/logqvr-cli" |
     grep "not found" || true)
 [ -z "$missing" ] || fail "unresolved libraries: $missing"
-if ldd "$tree/usr/bin/LOG_QVR" | grep -q kestrune; then
-    fail "LOG_QVR links libkestrune.so; it must load it by name at run time"
-fi
+for program in LOG_QVR logqvr-cli; do
+    if ldd "$tree/usr/bin/$program" | grep -q kestrune; then
+        fail "$program links libkestrune.so; it must load it by name at run time"
+    fi
+done
+! ldd "$tree/usr/bin/logqvr-cli" | grep -q libQt || fail "logqvr-cli links Qt"
 
 echo "-- the installed program, run by an ordinary user"
 as_user=()
@@ -187,6 +219,8 @@ if ! timeout 90 "${as_user[@]}" xvfb-run -a -s "-screen 0 1024x768x24" \
 fi
 
 echo "-- what the download left"
+[ "$(mdb-count "$(compgen -G "$home/cli/LOG_QVR_END1_*.mdb")" LOG)" = 3 ] ||
+    fail "the installed logqvr-cli did not write its 3 records"
 output=$(compgen -G "$home/Documents/LOG_QVR_END1_*.mdb")
 [ "$(mdb-count "$output" LOG)" = 5 ] || fail "the output holds $(mdb-count "$output" LOG) rows, not 5"
 # CRC_Valido is the last column: every record the simulator serves is sound.
@@ -195,8 +229,9 @@ output=$(compgen -G "$home/Documents/LOG_QVR_END1_*.mdb")
 [ "$(mdb-export -H "$output" LOG | awk -F, '{print $NF}' | sort -u)" = 1 ] ||
     fail "records with an invalid CRC in the output"
 copies=$home/data/Quorvane/LOG_QVR
-[ "$(mdb-count "$copies/LOG_QVR.mdb" LOG)" = 5 ] ||
-    fail "the per-user data template does not hold the downloaded rows"
+# The command fills the window's copies too; its 3 rows came last.
+[ "$(mdb-count "$copies/LOG_QVR.mdb" LOG)" = 3 ] ||
+    fail "the per-user data template does not hold the rows of the last download"
 [ "$(mdb-count "$copies/LOG_RESET_QVR.mdb" LOG)" = 0 ] ||
     fail "the damaged reset template copy was not replaced by the pristine one"
 echo "PASS"

@@ -1,30 +1,19 @@
-// A window made of plain values, for driving the handlers without a display.
-// It starts as the control table designs the window, keeps the table's rules
-// that editing a range number selects its option and that an option group
-// holds one checked option, and records enable/disable calls and the progress
-// bar's positions in order.
+// The plain-value window of the command, recording what the handlers do with
+// it: enable/disable calls, progress texts and the progress bar's positions
+// in order, and a hook for each yield.
 #pragma once
 
-#include "core/formview.h"
+#include "form/valueview.h"
 
 #include <functional>
-#include <map>
 #include <string>
 #include <utility>
 #include <vector>
 
-class FakeView : public FormView {
+class FakeView : public ValueView {
 public:
-    FakeView();
-
-    std::string text(Control c) const override;
     void setText(Control c, const std::string& utf8) override;
-    bool isEnabled(Control c) const override;
     void setEnabled(Control c, bool enabled) override;
-    bool isChecked(Control c) const override;
-    void setChecked(Control c, bool checked) override;
-    int listIndex(Control c) const override;
-    void setListIndex(Control c, int index) override;
     void setValue(Control c, int percent) override;
     void setTitle(const std::string& utf8) override { title = utf8; }
     int topTwips() const override { return top; }
@@ -43,10 +32,4 @@ public:
     std::string title;
     int top = 1500;
     int left = 3000;
-
-private:
-    std::map<Control, std::string> m_text;
-    std::map<Control, bool> m_enabled;
-    std::map<Control, bool> m_checked;
-    int m_listIndex = -1;
 };

@@ -3,9 +3,9 @@
 // place, round trips beyond ASCII, first-run defaults, and values a
 // technician wrote by hand with other types.
 #include "connection/connectionsettings.h"
+#include "connection/registrysettingsstore.h"
+#include "form/programplace.h"
 #include "win32/widetext.h"
-#include "winui/programplace.h"
-#include "winui/registrysettingsstore.h"
 
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
@@ -39,7 +39,7 @@ protected:
 
     const std::string m_app = "LOGQVR_test_" + std::to_string(GetCurrentProcessId());
     const std::wstring m_appKey = L"Software\\VB and VBA Program Settings\\" + win32::widen(m_app);
-    winui::RegistrySettingsStore m_store{m_app};
+    RegistrySettingsStore m_store{m_app};
 };
 
 TEST_F(RegistryStore, TextValuesUnderTheProgramsNameInParams)
@@ -69,17 +69,17 @@ TEST_F(RegistryStore, TextValuesUnderTheProgramsNameInParams)
 
 TEST_F(RegistryStore, FirstRunTakesTheDefaultsAndTheProgramsPlace)
 {
-    const winui::ProgramPlace place = winui::programPlace();
+    const ProgramPlace place = programPlace();
     EXPECT_EQ(place.settingsName, "winui_tests");
     EXPECT_NE(GetFileAttributesW(win32::widen(place.folder + "\\winui_tests.exe").c_str()),
               INVALID_FILE_ATTRIBUTES)
         << place.folder;
     // The user's own folders, for a program that may not write beside itself.
-    const std::string local = winui::userTemplateFolder();
+    const std::string local = userTemplateFolder();
     EXPECT_TRUE(local.ends_with("\\AppData\\Local\\LOG_QVR")) << local;
-    const DWORD documents = GetFileAttributesW(win32::widen(winui::documentsFolder()).c_str());
+    const DWORD documents = GetFileAttributesW(win32::widen(documentsFolder()).c_str());
     EXPECT_TRUE(documents != INVALID_FILE_ATTRIBUTES && (documents & FILE_ATTRIBUTE_DIRECTORY))
-        << winui::documentsFolder();
+        << documentsFolder();
     const ConnectionSettings s = ConnectionSettings::load(m_store, place.folder + "\\");
     EXPECT_EQ(s.timeout, "200");
     EXPECT_EQ(s.retries, "10");

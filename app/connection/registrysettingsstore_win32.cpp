@@ -1,4 +1,4 @@
-#include "winui/registrysettingsstore.h"
+#include "connection/registrysettingsstore.h"
 
 #include "win32/widetext.h"
 
@@ -7,8 +7,6 @@
 
 #include <cstring>
 #include <vector>
-
-namespace winui {
 
 namespace {
 
@@ -113,5 +111,3 @@ void RegistrySettingsStore::setValue(const std::string& key, const std::string& 
                    bytes);
     RegCloseKey(hkey);
 }
-
-} // namespace winui

@@ -1,6 +1,7 @@
-#include "winui/programplace.h"
+#include "form/programplace.h"
 
 #include "core/pathseparator.h"
+#include "core/settingsstore.h"
 #include "win32/widetext.h"
 
 #define WIN32_LEAN_AND_MEAN
@@ -9,8 +10,6 @@
 #include <knownfolders.h>
 #include <objbase.h>
 #include <shlobj.h>
-
-namespace winui {
 
 namespace {
 
@@ -61,12 +60,10 @@ ProgramPlace programPlace()
 std::string userTemplateFolder()
 {
     const std::string local = knownFolder(FOLDERID_LocalAppData);
-    return local.empty() ? local : local + kPathSeparator + "LOG_QVR";
+    return local.empty() ? local : local + kPathSeparator + kProgramName;
 }
 
 std::string documentsFolder()
 {
     return knownFolder(FOLDERID_Documents);
 }
-
-} // namespace winui

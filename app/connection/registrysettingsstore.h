@@ -1,4 +1,4 @@
-// The settings store of the Windows program: string values under
+// The settings store of the Windows programs (the window and the command): string values under
 // HKEY_CURRENT_USER\Software\VB and VBA Program Settings\<application>\Params,
 // where Windows programs of this kind keep per-user settings, so a
 // technician's existing settings are picked up. Values of other types, set
@@ -10,8 +10,6 @@
 #include "core/settingsstore.h"
 
 #include <string>
-
-namespace winui {
 
 class RegistrySettingsStore : public SettingsStore {
 public:
@@ -31,5 +29,3 @@ public:
 private:
     std::wstring m_keyPath;
 };
-
-} // namespace winui
