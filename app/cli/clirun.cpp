@@ -9,7 +9,6 @@
 #include "form/formlifecycle.h"
 #include "logexport/cancelcontroller.h"
 #include "logexport/datalogdownload.h"
-#include "logexport/datalogrecord.h"
 #include "logexport/devicehistory.h"
 #include "logexport/resetlogdownload.h"
 #include "report/reportfile.h"
@@ -106,8 +105,7 @@ std::pair<std::optional<int>, std::optional<int>> recordsOf(const logexport::Sav
 {
     if (saved.stamps.empty())
         return {};
-    const int ring = logexport::kLogCapacity + 1; // records 0 to 10380
-    return {saved.first, (saved.first + static_cast<int>(saved.stamps.size()) - 1) % ring};
+    return {saved.first, saved.last()};
 }
 
 // A position in the list as the setting stores it, else a rate typed into

@@ -12,15 +12,17 @@ int16_t nextRecord(int16_t n)
     return n + 1 > kLogCapacity ? 0 : static_cast<int16_t>(n + 1);
 }
 
+int stepsForward(int from, int to)
+{
+    constexpr int kRing = kLogCapacity + 1;
+    return ((to - from) % kRing + kRing) % kRing;
+}
+
 int walkLength(int16_t first, int16_t end)
 {
-    if (first == end)
-        return 0;
-    if (first > kLogCapacity)
-        return 1 + walkLength(0, end);
-    if (first < end)
-        return end - first;
-    return kLogCapacity + 1 - first + end;
+    if (first > kLogCapacity && first != end)
+        return 1 + stepsForward(0, end);
+    return stepsForward(first, end);
 }
 
 RecordRange restOfWalk(int16_t next, int16_t end)

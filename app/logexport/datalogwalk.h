@@ -11,6 +11,10 @@ namespace logexport {
 // After 10380 comes 0.
 int16_t nextRecord(int16_t n);
 
+// How many steps forward record `to` lies from record `from` (both 0 to
+// 10380): 0 when they are the same.
+int stepsForward(int from, int to);
+
 // How many records the walk from `first` to `end` fetches: none when they are
 // equal; a first record beyond 10380 (a negative "last N" can give one) is
 // fetched once and the walk goes on from 0. `end` is 0 to 10380.

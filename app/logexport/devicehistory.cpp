@@ -13,8 +13,6 @@ namespace logexport {
 
 namespace {
 
-constexpr int kRing = kLogCapacity + 1;
-
 std::string since(const LastSaved& mark)
 {
     return " desde " + mark.stamp.data + " " + mark.stamp.hora;
@@ -83,9 +81,9 @@ HistoryCheck DeviceHistory::readAgain(const LastSaved& mark, int pointer)
         return c;
     }
     c.outcome = HistoryCheck::Outcome::Matched;
-    c.newRecords = ((pointer - mark.record) % kRing + kRing) % kRing;
+    c.newRecords = stepsForward(mark.record, pointer);
     if (c.newRecords > 0)
-        c.firstNew = mark.record == kLogCapacity ? 0 : mark.record + 1;
+        c.firstNew = nextRecord(static_cast<int16_t>(mark.record));
     return c;
 }
 

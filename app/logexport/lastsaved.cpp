@@ -1,6 +1,7 @@
 #include "logexport/lastsaved.h"
 
 #include "logexport/datalogrecord.h"
+#include "logexport/datalogwalk.h"
 #include "logexport/fieldformat.h"
 
 #include <string_view>
@@ -9,19 +10,6 @@
 namespace logexport {
 
 namespace {
-
-constexpr int kRing = kLogCapacity + 1; // record numbers 0 to 10380
-
-// Walk steps from `from` forward to `to`.
-int stepsFrom(int from, int to)
-{
-    return ((to - from) % kRing + kRing) % kRing;
-}
-
-int afterRecord(int n)
-{
-    return n >= kLogCapacity ? 0 : n + 1;
-}
 
 // A number of one or more decimal digits and nothing else.
 std::optional<int> digits(std::string_view text, int max)
@@ -52,28 +40,28 @@ struct Run {
     const SavedRun& run;
     bool holds(int n) const
     {
-        return stepsFrom(run.first, n) < static_cast<int>(run.stamps.size());
+        return stepsForward(run.first, n) < static_cast<int>(run.stamps.size());
     }
-    const RecordStamp& stampOf(int n) const { return run.stamps[stepsFrom(run.first, n)]; }
-    int last() const { return (run.first + static_cast<int>(run.stamps.size()) - 1) % kRing; }
+    const RecordStamp& stampOf(int n) const { return run.stamps[stepsForward(run.first, n)]; }
 };
 
 // From the record after `mark`, as far as the run goes without passing the pointer.
 std::optional<int> endAfter(const Run& r, int mark)
 {
     const int pointer = r.run.pointer;
-    const int start = afterRecord(mark);
+    const int start = nextRecord(static_cast<int16_t>(mark));
     if (mark == pointer || !r.holds(start))
         return std::nullopt;
-    return stepsFrom(start, pointer) <= stepsFrom(start, r.last()) ? pointer : r.last();
+    return stepsForward(start, pointer) <= stepsForward(start, r.run.last()) ? pointer
+                                                                             : r.run.last();
 }
 
 std::optional<int> endWithoutMark(const Run& r)
 {
     if (r.holds(r.run.pointer))
         return r.run.pointer;
-    if (r.run.first == afterRecord(r.run.pointer))
-        return r.last();
+    if (r.run.first == nextRecord(static_cast<int16_t>(r.run.pointer)))
+        return r.run.last();
     return std::nullopt;
 }
 
@@ -118,6 +106,11 @@ void SavedRun::add(int n, RecordStamp stamp)
     if (stamps.empty())
         first = n;
     stamps.push_back(std::move(stamp));
+}
+
+int SavedRun::last() const
+{
+    return (first + static_cast<int>(stamps.size()) - 1) % (kLogCapacity + 1);
 }
 
 std::optional<LastSaved> movedMark(const MemoryBase& base, const SavedRun& run)

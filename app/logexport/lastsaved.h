@@ -53,6 +53,8 @@ struct SavedRun {
     // fractional "last N" can start a walk there) is no place in the ring
     // and is left out; the walk goes on from 0.
     void add(int n, RecordStamp stamp);
+    // The record of the last stamp; only for a run that holds one.
+    int last() const;
 };
 
 // How far the memory is known to be good when a download ends.
