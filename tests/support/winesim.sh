@@ -3,12 +3,33 @@
 # that pty into the prefix as a COM port, and takes it all down again, and one
 # place that judges a GoogleTest program by what it printed (its exit status
 # under Wine proves nothing on its own).
+#   winesim_need NAME FILE...          stops the script unless every FILE runs
+#   winesim_workdir                    sets $work, a scratch folder that goes
+#                                      with the simulators when the script exits
 #   winesim_start NAME PORT QVR_SIM WORK PREFIX [qvr-sim options...]
 #   winesim_stop                      kills the simulators, removes the links
 #   winesim_passed NAME OUTPUT STATUS  true when OUTPUT shows every test passed
+#   winesim_path PATH                  PATH as a Windows program names it
 
 winesim_pids=()
 winesim_links=()
+
+winesim_need() {
+    local name=$1 file
+    shift
+    for file in "$@"; do
+        [ -x "$file" ] || { echo "$name: no $file (build it in the Linux build)"; exit 1; }
+    done
+}
+
+winesim_workdir() {
+    work=$(mktemp -d)
+    trap 'winesim_stop; rm -rf "$work"' EXIT
+}
+
+winesim_path() {
+    echo "Z:${1//\//\\}"
+}
 
 winesim_start() {
     local name=$1 port=$2 sim=$3 work=$4 prefix=$5

@@ -8,19 +8,10 @@
 set -euo pipefail
 sim=$1 run=$2 prefix=$3 exe=$4 dll=$5 linux=$6
 
-for tool in "$sim" "$linux/mdbcheck" "$linux/logexport_rowcheck"; do
-    [ -x "$tool" ] || { echo "cli: no $tool (build it in the Linux build)"; exit 1; }
-done
-"$run" --boot
-
 source "$(dirname "$0")/../../support/winesim.sh"
-work=$(mktemp -d)
-cleanup() {
-    winesim_stop
-    rm -rf "$work"
-}
-trap cleanup EXIT
-windows() { echo "Z:${1//\//\\}"; }
+winesim_need cli "$sim" "$linux/mdbcheck" "$linux/logexport_rowcheck"
+"$run" --boot
+winesim_workdir
 
 mkdir "$work/program" "$work/out"
 cp "$exe" "$dll" "$linux/LOG_QVR.mdb" "$linux/LOG_RESET_QVR.mdb" "$work/program/"
@@ -29,7 +20,7 @@ winesim_start cli 23 "$sim" "$work" "$prefix" --pointer 150
 failed=0
 set +e
 "$run" "$work/program/logqvr-cli.exe" --com 23 --timeout 300 --dados ultimos:10 \
-    --caminho "$(windows "$work/out")" --json >"$work/json" 2>"$work/err"
+    --caminho "$(winesim_path "$work/out")" --json >"$work/json" 2>"$work/err"
 status=$?
 set -e
 cat "$work/json" "$work/err"

@@ -7,16 +7,10 @@
 set -euo pipefail
 sim=$1 run=$2 prefix=$3 exe=$4
 
-[ -x "$sim" ] || { echo "simlink: no simulator at $sim (build qvr-sim in the Linux build)"; exit 1; }
-"$run" --boot
-
 source "$(dirname "$0")/../../support/winesim.sh"
-work=$(mktemp -d)
-cleanup() {
-    winesim_stop
-    rm -rf "$work"
-}
-trap cleanup EXIT
+winesim_need simlink "$sim"
+"$run" --boot
+winesim_workdir
 
 winesim_start simlink 11 "$sim" "$work" "$prefix" --bad-crc 7
 winesim_start simlink 12 "$sim" "$work" "$prefix" --fault silent

@@ -9,21 +9,13 @@
 set -euo pipefail
 sim=$1 run=$2 prefix=$3 exe=$4 linux=$5
 
-for tool in "$sim" "$linux/mdbcheck" "$linux/logexport_rowcheck"; do
-    [ -x "$tool" ] || { echo "download: no $tool (build it in the Linux build)"; exit 1; }
-done
+source "$(dirname "$0")/../../support/winesim.sh"
+winesim_need download "$sim" "$linux/mdbcheck" "$linux/logexport_rowcheck"
 for template in LOG_QVR.mdb LOG_RESET_QVR.mdb; do
     [ -f "$linux/$template" ] || { echo "download: no $linux/$template"; exit 1; }
 done
 "$run" --boot
-
-source "$(dirname "$0")/../../support/winesim.sh"
-work=$(mktemp -d)
-cleanup() {
-    winesim_stop
-    rm -rf "$work"
-}
-trap cleanup EXIT
+winesim_workdir
 
 mkdir "$work/program" "$work/out-last" "$work/out-range" "$work/out-reset" "$work/fill"
 cp "$linux/LOG_QVR.mdb" "$linux/LOG_RESET_QVR.mdb" "$work/program/"
@@ -33,7 +25,7 @@ cp "$linux/LOG_QVR.mdb" "$linux/LOG_RESET_QVR.mdb" "$work/program/"
 winesim_start download 21 "$sim" "$work" "$prefix" --pointer 150 --erased 10300 --bad-crc 42
 
 set +e
-LOGQVR_WINE_WORK="Z:${work//\//\\}" "$run" "$exe" >"$work/out" 2>&1
+LOGQVR_WINE_WORK="$(winesim_path "$work")" "$run" "$exe" >"$work/out" 2>&1
 status=$?
 set -e
 cat "$work/out"
