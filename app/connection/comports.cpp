@@ -1,5 +1,6 @@
 #include "connection/comports.h"
 
+#include <cctype>
 #include <cstdlib>
 #include <map>
 #include <optional>
@@ -11,7 +12,9 @@ constexpr long kLastPort = 255; // the window takes 1 to 255
 // 4 for "COM4" (any case, as drivers write it); none for LPT1 and the like.
 std::optional<long> comNumber(const std::string& name)
 {
-    if (name.size() < 4 || (name.compare(0, 3, "COM") != 0 && name.compare(0, 3, "com") != 0))
+    if (name.size() < 4 || std::toupper(static_cast<unsigned char>(name[0])) != 'C' ||
+        std::toupper(static_cast<unsigned char>(name[1])) != 'O' ||
+        std::toupper(static_cast<unsigned char>(name[2])) != 'M')
         return std::nullopt;
     const std::string digits = name.substr(3);
     if (digits.find_first_not_of("0123456789") != std::string::npos || digits.size() > 9)

@@ -8,7 +8,6 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -24,12 +23,26 @@ namespace {
 constexpr auto kStaleLockAge = std::chrono::seconds(30);
 constexpr auto kLockRetry = std::chrono::milliseconds(20);
 
-std::string readWhole(const std::string& path)
+// Nothing when the file is there but cannot be read: a write must then leave
+// it alone, or the window's other settings would be replaced by one value.
+std::optional<std::string> readWhole(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return errno == ENOENT ? std::optional<std::string>("") : std::nullopt;
+    std::string text;
+    char buffer[4096];
+    bool ok = true;
+    for (ssize_t n; ok && (n = ::read(fd, buffer, sizeof buffer)) != 0;) {
+        if (n > 0)
+            text.append(buffer, static_cast<std::size_t>(n));
+        else
+            ok = errno == EINTR;
+    }
+    const int readError = errno;
+    ::close(fd);
+    errno = readError;
+    return ok ? std::optional(std::move(text)) : std::nullopt;
 }
 
 std::string hostName()
@@ -98,7 +111,7 @@ public:
 private:
     bool stale() const
     {
-        std::istringstream in(readWhole(m_path));
+        std::istringstream in(readWhole(m_path).value_or(""));
         long long pid = 0;
         std::string program, host;
         in >> pid;
@@ -175,7 +188,8 @@ std::string IniSettingsStore::userFile(const std::string& applicationName)
 
 std::optional<std::string> IniSettingsStore::value(const std::string& key) const
 {
-    return ini::readValue(readWhole(m_path), m_group, key);
+    const std::optional<std::string> file = readWhole(m_path);
+    return file ? ini::readValue(*file, m_group, key) : std::nullopt;
 }
 
 void IniSettingsStore::setValue(const std::string& key, const std::string& text)
@@ -188,8 +202,13 @@ void IniSettingsStore::setValue(const std::string& key, const std::string& text)
         m_writeFailure = "Não foi possível travar \"" + m_path + ".lock\": " + lock.failure();
         return;
     }
-    const std::string updated = ini::withValue(readWhole(m_path), m_group, key, text);
-    if (!replaceFile(m_path, updated))
+    const std::optional<std::string> file = readWhole(m_path);
+    if (!file) {
+        m_writeFailure =
+            "Não foi possível ler \"" + m_path + "\": " + std::string(std::strerror(errno));
+        return;
+    }
+    if (!replaceFile(m_path, ini::withValue(*file, m_group, key, text)))
         m_writeFailure =
             "Não foi possível gravar \"" + m_path + "\": " + std::string(std::strerror(errno));
 }

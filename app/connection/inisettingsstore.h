@@ -21,8 +21,9 @@ public:
     static std::string userFile(const std::string& applicationName);
 
     std::optional<std::string> value(const std::string& key) const override;
-    // A value that cannot be written (the lock never came, a full disk) is
-    // lost, as in every store; writeFailure() tells why.
+    // A value that cannot be written (the lock never came, a file that cannot
+    // be read, a full disk) is lost, as in every store, and the file is left
+    // as it was; writeFailure() tells why.
     void setValue(const std::string& key, const std::string& text) override;
 
     // Why the last write failed, in Portuguese; empty when it did not.

@@ -1,5 +1,6 @@
 // The serial ports present, from a sysfs tree of our own, numbered by the
 // real library's mapping (links in a private ports folder).
+#include "connection/comports.h"
 #include "connection/dynamickestrune.h"
 #include "connection/serialports.h"
 #include "fakesysfs.h"
@@ -88,6 +89,20 @@ TEST_F(SerialPortsTest, EachNumberThatReachesAPortAndEveryLink)
     DynamicKestrune old("libc.so.6");
     for (const PortEntry& entry : listPorts(scanSerialDevices(sysfs->root()), libraryMapping(old)))
         EXPECT_FALSE(entry.port) << entry.device;
+}
+
+TEST(ComPorts, DeviceNodesThenSerialcommByNumberInAnyCase)
+{
+    const std::vector<PortEntry> entries = comPortEntries(
+        {{"COM12", "USB Serial Port", "FTDI"}, {"LPT1", "Printer Port", ""}, {"Com4", "Modem", ""}},
+        {"COM4", "com3", "COM300", "COMX", "COM12"});
+    const std::vector<PortEntry> expected = {
+        {3, "COM3", "", true, "", ""},
+        {4, "COM4", "", true, "", "Modem"},
+        {12, "COM12", "", true, "FTDI", "USB Serial Port"},
+        {std::nullopt, "COM300", "", true, "", ""},
+    };
+    EXPECT_EQ(entries, expected);
 }
 
 } // namespace

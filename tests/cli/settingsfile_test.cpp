@@ -125,4 +125,14 @@ TEST_F(SettingsFile, ALockLeftByAProgramThatIsGoneIsTakenOverOneHeldIsNot)
     EXPECT_EQ(history.value("A"), "1");
 }
 
+TEST_F(SettingsFile, AFileThatCannotBeReadIsNotReplaced)
+{
+    // A link to itself: there, but no read gets through it, even as root.
+    fs::create_symlink(path(), path());
+    IniSettingsStore history(path(), "Historico");
+    history.setValue("A", "1");
+    EXPECT_NE(history.writeFailure().find("ler"), std::string::npos) << history.writeFailure();
+    EXPECT_TRUE(fs::is_symlink(path()));
+}
+
 } // namespace
