@@ -191,9 +191,7 @@ std::string meanText(double mean)
 
 std::string summary(const LogTable& table, const ReportModel& m)
 {
-    int charted = 0;
-    for (const RowFacts& f : m.rows)
-        charted += f.charted();
+    const int charted = static_cast<int>(m.rows.size()) - m.uncharted;
     std::string out = "<section id=\"resumo\"><h2>Resumo por coluna</h2><p>Sobre os " +
                       count(charted) +
                       " registros com data e hora e CRC válidos.</p>"
