@@ -82,10 +82,9 @@ DataLogRow decodeDataLog(const DataLogWords& w)
 
 std::string reasonText(std::string current, uint8_t reasons)
 {
-    static constexpr const char* kNames[5] = {"Tempo", "Alarmes", "Erros", "Relés", "Reset"};
-    for (int bit = 0; bit < 5; ++bit) {
+    for (int bit = 0; bit < kReasonCount; ++bit) {
         if (reasons & (1u << bit))
-            current += std::string("| ") + kNames[bit];
+            current += std::string("| ") + kReasonNames[static_cast<std::size_t>(bit)];
     }
     return current;
 }

@@ -32,6 +32,13 @@ enum ReasonBit : uint8_t {
     kReasonReles = 1 << 3,
     kReasonReset = 1 << 4,
 };
+inline constexpr int kReasonCount = 5;
+// Their names in "Motivo Gravação", bit 0 first.
+inline constexpr std::array<const char*, kReasonCount> kReasonNames = {"Tempo",
+                                                                       "Alarmes",
+                                                                       "Erros",
+                                                                       "Relés",
+                                                                       "Reset"};
 
 struct DataLogRow {
     std::string data;

@@ -191,9 +191,7 @@ std::string meanText(double mean)
 
 std::string summary(const LogTable& table, const ReportModel& m)
 {
-    int charted = 0;
-    for (const RowFacts& f : m.rows)
-        charted += f.charted();
+    const int charted = static_cast<int>(m.rows.size()) - m.uncharted;
     std::string out = "<section id=\"resumo\"><h2>Resumo por coluna</h2><p>Sobre os " +
                       count(charted) +
                       " registros com data e hora e CRC válidos.</p>"
@@ -229,9 +227,12 @@ std::string tableSection(LogKind kind)
 {
     std::string out =
         R"(<section id="registros" class="tela"><h2>Registros</h2><div class="controles">)";
-    if (kind == LogKind::Data)
-        out +=
-            R"(<label>Motivo: <select id="filtro-motivo"><option value="">Todos</option><option>Tempo</option><option>Alarmes</option><option>Erros</option><option>Relés</option><option>Reset</option></select></label>)";
+    if (kind == LogKind::Data) {
+        out += R"(<label>Motivo: <select id="filtro-motivo"><option value="">Todos</option>)";
+        for (const char* name : kReasonNames)
+            out += std::string("<option>") + name + "</option>";
+        out += "</select></label>";
+    }
     out +=
         R"(<label>CRC: <select id="filtro-crc"><option value="">Todos</option><option value="1">Válido</option><option value="0">Inválido</option></select></label>)"
         R"(<label>De: <input type="date" id="filtro-de"></label><label>Até: <input type="date" id="filtro-ate"></label>)"

@@ -5,6 +5,7 @@
 // made-up time.
 #pragma once
 
+#include "logexport/datalogrecord.h"
 #include "report/filestamp.h"
 #include "report/logtable.h"
 
@@ -16,13 +17,8 @@
 
 namespace report {
 
-inline constexpr int kReasonCount = 5;
-// "Motivo Gravação"'s names, in the order of the device's bits.
-inline constexpr std::array<const char*, kReasonCount> kReasonNames = {"Tempo",
-                                                                       "Alarmes",
-                                                                       "Erros",
-                                                                       "Relés",
-                                                                       "Reset"};
+using logexport::kReasonCount;
+using logexport::kReasonNames;
 
 struct RowFacts {
     std::optional<int64_t> time; // logTime of "Data" and "Hora"

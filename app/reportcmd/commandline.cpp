@@ -4,6 +4,23 @@
 #include "report/logtable.h"
 #include "report/reportfile.h"
 
+#include <algorithm>
+#include <cctype>
+#include <string_view>
+
+namespace {
+
+bool hasExtension(const std::string& name, std::string_view extension)
+{
+    return name.size() > extension.size() &&
+           std::equal(extension.rbegin(), extension.rend(), name.rbegin(), [](char a, char b) {
+               return std::tolower(static_cast<unsigned char>(a)) ==
+                      std::tolower(static_cast<unsigned char>(b));
+           });
+}
+
+} // namespace
+
 const char* const kReportUsage =
     "Uso: logqvr-report ARQUIVO.mdb... [-o SAIDA.html | --pasta PASTA] [--csv] [--abrir]\n"
     "Grava o relatório de cada LOG (LOG de dados ou de reset) ao lado do arquivo, com o\n"
@@ -47,6 +64,12 @@ std::optional<ReportCommand> parseReportCommand(const std::vector<std::string>& 
         error = "-o e --pasta não vão juntos.";
     else if (c.output && c.files.size() > 1)
         error = "-o serve a um único arquivo; para vários, use --pasta.";
+    // "-o A.mdb B.mdb" would replace the log A.mdb with B's page, and
+    // "-o x.csv --csv" the page with its own CSV, each told as written.
+    else if (c.output && hasExtension(*c.output, ".mdb"))
+        error = "-o pede o nome do relatório (.html), não o de um arquivo .mdb.";
+    else if (c.output && c.csv && hasExtension(*c.output, ".csv"))
+        error = "com --csv, o CSV iria sobre o relatório: dê a -o um nome terminado em .html.";
     else
         return c;
     return std::nullopt;

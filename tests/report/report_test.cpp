@@ -357,6 +357,8 @@ TEST(ReportCommand, ArgumentsMakeACommandOrSayWhatIsWrong)
                                                {"-o"},
                                                {"a.mdb", "b.mdb", "-o", "x.html"},
                                                {"a.mdb", "-o", "x", "--pasta", "y"},
+                                               {"-o", "a.MDB", "b.mdb"},
+                                               {"a.mdb", "-o", "x.csv", "--csv"},
                                                {"a.mdb", "--nada"}}) {
         error.clear();
         EXPECT_FALSE(parseReportCommand(args, error));
