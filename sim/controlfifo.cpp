@@ -86,10 +86,17 @@ void ControlFifo::Impl::run()
     char buffer[256];
     for (;;) {
         pollfd p[2] = {{fifo, POLLIN, 0}, {wakeRead, POLLIN, 0}};
-        if (::poll(p, 2, -1) < 0 && errno != EINTR)
+        if (::poll(p, 2, -1) < 0) {
+            if (errno == EINTR)
+                continue;
             return;
+        }
         if (p[1].revents & POLLIN)
             return;
+        // Only a pipe that has data is read: a blocking read would not see
+        // the wake-up that ends the thread.
+        if (!(p[0].revents & POLLIN))
+            continue;
         const ssize_t n = ::read(fifo, buffer, sizeof buffer);
         if (n <= 0)
             continue;
